@@ -1,0 +1,34 @@
+#include <SDL.h>
+
+#include "app/application.h"
+
+int Application::run() {
+    // Set-up: state, SDL, window and context, font, sample list
+    resetState();
+    SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK |
+             SDL_INIT_HAPTIC | SDL_INIT_GAMECONTROLLER | SDL_INIT_EVENTS);
+    display.create();
+    if (!loadFont(font, kFontFile)) {
+        SDL_Quit();
+        return 1;
+    }
+    scanSamples();
+
+    // Loop: redraw when asked, then sleep until the next accepted event
+    for (;;) {
+        if (needsRedraw) {
+            drawPicture();
+            display.present();
+        }
+        needsRedraw = false;
+        waitForInput(input);
+        applyInput();
+        if (quitRequested) break;
+    }
+
+    // Clean-up, in reverse order of creation
+    SDL_DestroyRenderer(display.renderer);
+    SDL_DestroyWindow(display.window);
+    SDL_Quit();
+    return 0;
+}

@@ -1,0 +1,43 @@
+#pragma once
+#include <SDL.h>
+
+#include <cstdint>
+#include <string>
+
+struct Display;
+
+// Multipliers applied to the red, green and blue byte of every glyph pixel.
+struct TextColor {
+    float r = 1.0f;
+    float g = 1.0f;
+    float b = 1.0f;
+};
+
+// 256 glyph cells of 8 x 8 pixels in character-code order, read from a locked
+// 24-bit surface (bytes B, G, R).
+struct BitmapFont {
+    SDL_Surface* surface = nullptr;
+    int32_t glyphWidth = 8;
+    int32_t glyphHeight = 8;
+    int32_t glyphsPerRow = 0;
+    TextColor color;
+    uint8_t colorKey[3] = {255, 0, 255};
+    uint8_t colorKeyEnabled = 0;
+
+    void drawGlyph(Display& display, int32_t x, int32_t y, int32_t code) const;
+    void drawText(Display& display, int32_t x, int32_t y, std::string text) const;
+};
+
+// Why a surface cannot serve as the font, or nullptr when it can. Glyph reads never
+// test their cell against the surface, so anything refused here would read outside it.
+const char* fontLayoutProblem(const SDL_Surface* surface);
+
+// Opens and checks the font bitmap, locks it and fills the font's surface fields.
+// On failure it logs the reason naming the file and returns false.
+bool loadFont(BitmapFont& font, const char* path);
+
+// printf-style formatting into a 256-byte line buffer, truncated to fit. Returns the
+// number of characters stored (without the zero byte), or -1 if formatting fails.
+using LineBuffer = char[256];
+int formatText(LineBuffer& buffer, const char* format, ...)
+    __attribute__((format(printf, 2, 3)));

@@ -1,0 +1,24 @@
+#pragma once
+#include <SDL.h>
+
+#include <cstdint>
+
+#include "display/pixel_buffer.h"
+
+// Everything that puts the picture on the screen. The GL-side operations live in
+// display_gl.cpp, which only the program links; the fields are plain data so that
+// drawing code and its tests can use a Display without a window.
+struct Display {
+    SDL_Window* window = nullptr;
+    SDL_Renderer* renderer = nullptr;
+    uint32_t program = 0;
+    uint32_t texture = 0;
+    int32_t fontUniform = -1;
+    int32_t windowWidth = 0;
+    int32_t windowHeight = 0;
+    PixelBuffer pixelBuffer;
+
+    void create();
+    void buildShaderProgram();
+    void present() const;
+};

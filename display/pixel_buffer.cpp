@@ -1,0 +1,45 @@
+#include "display/pixel_buffer.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "display/display.h"
+
+bool PixelBuffer::allocate() {
+    storage.reset(new (std::nothrow) uint8_t[kBytes]);
+    data = storage.get();
+    width = data ? kWidth : 0;
+    height = data ? kHeight : 0;
+    return data != nullptr;
+}
+
+void PixelBuffer::clear() const {
+    if (data) std::memset(data, 0, size_t(width) * size_t(height) * 3);
+}
+
+void FillColor::fillRect(Display& display, int32_t x1, int32_t y1, int32_t x2, int32_t y2) const {
+    fillRect(display.pixelBuffer, x1, y1, x2, y2);
+}
+
+void FillColor::fillRect(PixelBuffer& buffer, int32_t x1, int32_t y1, int32_t x2, int32_t y2) const {
+    if (y1 > y2 || x1 > x2) return;
+    // Clip once, up front, so the loops below need no per-pixel test.
+    const int32_t left = std::max(x1, int32_t(0));
+    const int32_t right = std::min(x2, buffer.width - 1);
+    const int32_t top = std::max(y1, int32_t(0));
+    const int32_t bottom = std::min(y2, buffer.height - 1);
+    if (left > right || top > bottom) return;
+
+    const uint8_t rgb[3] = {uint8_t(r & 0xFF), uint8_t(g & 0xFF), uint8_t(b & 0xFF)};
+    const size_t rowBytes = size_t(right - left + 1) * 3;
+    uint8_t* first = buffer.pixelAt(left, top);
+    for (size_t i = 0; i < rowBytes; i += 3) std::memcpy(first + i, rgb, 3);
+    // Lines further down the picture lie earlier in memory.
+    const size_t stride = size_t(buffer.width) * 3;
+    uint8_t* row = first;
+    for (int32_t y = top + 1; y <= bottom; ++y) {
+        row -= stride;
+        std::memcpy(row, first, rowBytes);
+    }
+}

@@ -26,7 +26,11 @@ int Application::run() {
         if (quitRequested) break;
     }
 
-    // Clean-up, in reverse order of creation
+    // Clean-up, in reverse order of creation. The device subsystems' threads post events
+    // that wake the event wait by sending an X event to the window; one of those arriving
+    // after the window is gone kills the process, so they are stopped first.
+    SDL_QuitSubSystem(SDL_INIT_AUDIO | SDL_INIT_JOYSTICK | SDL_INIT_HAPTIC |
+                      SDL_INIT_GAMECONTROLLER | SDL_INIT_TIMER);
     SDL_DestroyRenderer(display.renderer);
     SDL_DestroyWindow(display.window);
     SDL_Quit();

@@ -97,6 +97,26 @@ void redrawWithPlainDecoder(benchmark::State& state, const Case* c) {
     for (auto _ : state) s.redraw(decodeTilesReference);
 }
 
+// The parts of the defaults' redraw on their own, to see where its time goes.
+void overlayOnly(benchmark::State& state) {
+    RedrawState s(kCases[0]);
+    for (auto _ : state) {
+        drawOverlay(*s.app);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(overlayOnly)->Unit(benchmark::kMillisecond);
+
+void decodeOnly(benchmark::State& state) {
+    RedrawState s(kCases[0]);
+    for (auto _ : state) {
+        decodeTiles(s.app->fillColor, s.app->display, s.sample.data(), int32_t(s.sample.size()),
+                    s.app->parameters);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(decodeOnly)->Unit(benchmark::kMillisecond);
+
 // Upload and swap through the real window; needs a display (Xvfb will do).
 void present(benchmark::State& state) {
     if (!std::getenv("DISPLAY")) {

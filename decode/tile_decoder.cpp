@@ -4,6 +4,8 @@
 #include <cstring>
 #include <limits>
 
+#include "display/small_copy.h"
+
 namespace {
 
 // The grid is laid out in 64-bit arithmetic; the fill takes 32-bit coordinates, and
@@ -33,30 +35,118 @@ inline uint64_t addWrapped(uint64_t a, uint64_t b, uint64_t bits) {
 // Tiles are only drawn while one cell fits into the 772 rows, so a tile edge is below this.
 constexpr int kMaxTileSize = 772;
 constexpr int kGreyPlanes = 8;
+constexpr uint64_t kEveryByte = 0x0101010101010101ull;
 
-struct TileWalk {
-    const uint8_t* bytes;
-    uint64_t bits;
-    int64_t tileSize;
-    int planes;
-    uint64_t columnStep[kMaxTileSize];                // px * x_delta + column group, wrapped
-    uint64_t rowStep[kGreyPlanes][kMaxTileSize];      // py * y_delta + p * bitplane_delta
-    uint8_t grey[kMaxTileSize];
-
-    // Grey levels of one pixel row of a tile whose first bit is at tileBase.
-    void readRow(uint64_t tileBase, int64_t py) {
-        std::memset(grey, 0, size_t(tileSize));
-        for (int p = 0; p < planes; ++p) {
-            const uint64_t rowBase = addWrapped(tileBase, rowStep[p][py], bits);
-            const int shift = 7 - p;
-            for (int64_t px = 0; px < tileSize; ++px) {
-                const uint64_t w = addWrapped(rowBase, columnStep[px], bits);
-                const unsigned bit = (bytes[w >> 3] >> (w & 7)) & 1u;
-                grey[px] = uint8_t(grey[px] | (bit << shift));
+// Eight bits spread over eight bytes, each 0x80 or 0: bit i goes to byte i (lowest bit
+// leftmost) or to byte 7 - i (highest bit leftmost). Shifting the word right by p then
+// gives every byte plane p's weight without spilling into its neighbour.
+struct BitSpread {
+    uint64_t lowFirst[256];
+    uint64_t highFirst[256];
+    BitSpread() {
+        for (int v = 0; v < 256; ++v) {
+            lowFirst[v] = highFirst[v] = 0;
+            for (int i = 0; i < 8; ++i) {
+                if (v & (1 << i)) {
+                    lowFirst[v] |= uint64_t(0x80) << (8 * i);
+                    highFirst[v] |= uint64_t(0x80) << (8 * (7 - i));
+                }
             }
         }
     }
 };
+const BitSpread kSpread;
+
+inline uint64_t load64(const uint8_t* p) {
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+
+struct TileWalk {
+    const uint8_t* bytes;
+    int64_t length;
+    uint64_t bits;
+    int64_t tileSize;
+    int planes;
+    // A row's pixels are consecutive bits (x_delta 1 or -1, no column-group offsets), so
+    // a row of a plane can be read a word at a time where it does not wrap.
+    int direction;
+    uint64_t columnStep[kMaxTileSize];            // px * x_delta + column group, wrapped
+    uint64_t rowStep[kGreyPlanes][kMaxTileSize];  // py * y_delta + p * bitplane_delta
+    alignas(8) uint8_t grey[kMaxTileSize + 8];
+
+    // Grey levels of one pixel row of a tile whose first bit is at tileBase.
+    void readRow(uint64_t tileBase, int64_t py) {
+        for (int64_t i = 0; i < tileSize; i += 8) std::memset(grey + i, 0, 8);
+        for (int p = 0; p < planes; ++p) {
+            const uint64_t rowBase = addWrapped(tileBase, rowStep[p][py], bits);
+            if (direction == 0 || !readPlaneWords(rowBase, p)) readPlaneBits(rowBase, p);
+        }
+    }
+
+    void readPlaneBits(uint64_t rowBase, int p) {
+        const int shift = 7 - p;
+        for (int64_t px = 0; px < tileSize; ++px) {
+            const uint64_t w = addWrapped(rowBase, columnStep[px], bits);
+            const unsigned bit = (bytes[w >> 3] >> (w & 7)) & 1u;
+            grey[px] = uint8_t(grey[px] | (bit << shift));
+        }
+    }
+
+    // Eight pixels at a time from one unaligned word; false where the row wraps or runs
+    // too close to the end of the sample for a word read.
+    bool readPlaneWords(uint64_t rowBase, int p) {
+        const uint64_t span = uint64_t(tileSize) - 1;
+        const uint64_t low = direction > 0 ? rowBase : rowBase - span;
+        if ((direction < 0 && rowBase < span) || low + span >= bits) return false;
+        const uint64_t lastByte = (low + span) >> 3;
+        if (lastByte + 8 > uint64_t(length)) return false;
+        for (int64_t group = 0; group < tileSize; group += 8) {
+            const int64_t count = std::min<int64_t>(8, tileSize - group);
+            // The lowest address of this group of pixels.
+            const uint64_t first = direction > 0 ? low + uint64_t(group)
+                                                 : low + span - uint64_t(group + count - 1);
+            unsigned v = unsigned(load64(bytes + (first >> 3)) >> (first & 7)) & 0xFFu;
+            uint64_t spread;
+            if (direction > 0) {
+                spread = kSpread.lowFirst[v & ((1u << count) - 1)];
+            } else {
+                // Pixel group + k is bit count - 1 - k of v.
+                spread = kSpread.highFirst[(v << (8 - count)) & 0xFFu];
+            }
+            uint64_t current;
+            std::memcpy(&current, grey + group, 8);
+            current |= spread >> p;
+            std::memcpy(grey + group, &current, 8);  // bytes past the row are scratch
+        }
+        return true;
+    }
+};
+
+// Writes a row of grey levels as one screen line of s x s blocks: each level becomes 3 x s
+// equal bytes. A block's 8-byte moves may run into the next block, which overwrites them;
+// the blocks at the end of the row, where they would run past it, are written exactly.
+inline void expandRow(const uint8_t* grey, int64_t count, int64_t s, uint8_t* out) {
+    const size_t span = size_t(3 * s);
+    const size_t reach = (span + 7) & ~size_t(7);
+    const size_t total = size_t(count) * span;
+    int64_t px = 0;
+    size_t pos = 0;
+    for (; px < count && pos + reach <= total; ++px, pos += span) {
+        const uint64_t v = grey[px] * kEveryByte;
+        for (size_t k = 0; k < span; k += 8) std::memcpy(out + pos + k, &v, 8);
+    }
+    for (; px < count; ++px, pos += span) {
+        uint8_t pattern[16];
+        const uint64_t v = grey[px] * kEveryByte;
+        std::memcpy(pattern, &v, 8);
+        std::memcpy(pattern + 8, &v, 8);
+        for (size_t k = 0; k < span; k += 16) {
+            copyShort(out + pos + k, pattern, std::min<size_t>(16, span - k));
+        }
+    }
+}
 
 int64_t columnGroupOffset(int64_t px, int32_t g4, int32_t g8, int32_t g12) {
     if (px >= 4 && px <= 7) return g4;
@@ -88,25 +178,32 @@ void decodeTiles(FillColor& fillColor, Display& display, const uint8_t* bytes, i
     const int64_t cols = 1784 / pitch;
     const int64_t rows = 772 / pitch;
 
+    // Where tiles are drawn, the vertical bars beside them are written with the tiles'
+    // lines below; the horizontal bars cover the rest of them.
+    const bool drawsTiles = rows > 0 && cols > 0 && tileSize > 0;
     fillColor.r = 0;
     fillColor.g = 0;
     fillColor.b = 255;
-    for (int64_t i = 0; i <= cols; ++i) {
+    for (int64_t i = 0; i <= cols && !drawsTiles; ++i) {
         fill(fillColor, display, 1 + i * pitch, 220 - s, i * pitch + s, 219 + rows * pitch);
     }
     for (int64_t j = 0; j <= rows; ++j) {
         fill(fillColor, display, 1, 220 - s + j * pitch, cols * pitch + s, 219 + j * pitch);
     }
-    if (rows <= 0 || cols <= 0 || tileSize <= 0) return;
+    if (!drawsTiles) return;
 
     // From here on 0 < tileSize < 772 and s <= 386, and every block lies inside the
     // picture: the last tile of a row ends at cols * pitch <= 1784, the last row at 991.
     static thread_local TileWalk walk;
     walk.bytes = bytes;
+    walk.length = length;
     walk.bits = 8 * uint64_t(length);
     walk.tileSize = tileSize;
     walk.planes = std::clamp(bitplanes, 0, kGreyPlanes);  // later planes add nothing to grey
     const int64_t bits = int64_t(walk.bits);
+    const bool plainColumns = (tileSize <= 4 || g4 == 0) && (tileSize <= 8 || g8 == 0) &&
+                              (tileSize <= 12 || g12 == 0) && tileSize <= bits;
+    walk.direction = plainColumns && (xDelta == 1 || xDelta == -1) ? int(xDelta) : 0;
     for (int64_t px = 0; px < tileSize; ++px) {
         walk.columnStep[px] = wrapAddress(px * xDelta + columnGroupOffset(px, g4, g8, g12), bits);
     }
@@ -116,27 +213,41 @@ void decodeTiles(FillColor& fillColor, Display& display, const uint8_t* bytes, i
         }
     }
 
+    // Tile rows are written a screen line at a time across all their tiles, so memory is
+    // written in order; the first line of each row of blocks is then copied down whole.
     PixelBuffer& buffer = display.pixelBuffer;
     const size_t stride = size_t(buffer.width) * 3;
-    const size_t blockRowBytes = size_t(tileSize * s) * 3;
+    const size_t lineBytes = size_t(cols * pitch + s) * 3;  // from the first bar to the last
+    const size_t barBytes = size_t(3 * s);
+    static thread_local uint8_t bar[3 * 386];
+    for (size_t i = 0; i < barBytes; i += 3) {
+        bar[i] = 0;
+        bar[i + 1] = 0;
+        bar[i + 2] = 255;
+    }
     const uint64_t tileStep = wrapAddress(tileDelta, bits);
+    static thread_local uint64_t tileBases[1784];
     uint64_t tileBase = wrapAddress(offset, bits);
     for (int64_t ty = 0; ty < rows; ++ty) {
         for (int64_t tx = 0; tx < cols; ++tx) {
-            const int32_t ox = int32_t(1 + s + tx * pitch);
-            const int32_t oy = int32_t(220 + ty * pitch);
-            for (int64_t py = 0; py < tileSize; ++py) {
-                walk.readRow(tileBase, py);
-                // Build the first screen line of this row of blocks, then copy it down.
-                uint8_t* line = buffer.pixelAt(ox, int32_t(oy + py * s));
-                uint8_t* out = line;
-                for (int64_t px = 0; px < tileSize; ++px) {
-                    const uint8_t g = walk.grey[px];
-                    for (int64_t k = 0; k < s; ++k, out += 3) out[0] = out[1] = out[2] = g;
-                }
-                for (int64_t k = 1; k < s; ++k) std::memcpy(line - size_t(k) * stride, line, blockRowBytes);
-            }
+            tileBases[tx] = tileBase;
             tileBase = addWrapped(tileBase, tileStep, walk.bits);
+        }
+        const int32_t oy = int32_t(220 + ty * pitch);
+        for (int64_t py = 0; py < tileSize; ++py) {
+            uint8_t* line = buffer.pixelAt(1, int32_t(oy + py * s));
+            copyRun(line, bar, barBytes);
+            for (int64_t tx = 0; tx < cols; ++tx) {
+                uint8_t* cell = line + size_t(tx * pitch) * 3 + barBytes;
+                walk.readRow(tileBases[tx], py);
+                expandRow(walk.grey, tileSize, s, cell);
+                copyRun(cell + size_t(tileSize * s) * 3, bar, barBytes);
+            }
+            uint8_t* target = line;
+            for (int64_t k = 1; k < s; ++k) {
+                target -= stride;
+                copyRun(target, line, lineBytes);
+            }
         }
     }
 }

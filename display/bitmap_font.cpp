@@ -1,45 +1,72 @@
 #include "display/bitmap_font.h"
 
 #include <cstdarg>
+#include <algorithm>
 #include <cstdio>
 
 #include "display/display.h"
 
-void BitmapFont::drawGlyph(Display& display, int32_t x, int32_t y, int32_t code) const {
-    if (glyphsPerRow <= 0 || glyphHeight <= 0 || glyphWidth <= 0) return;
-    PixelBuffer& buffer = display.pixelBuffer;
+namespace {
+
+// What each source byte value becomes under the text colour: the product in single
+// precision, truncated toward zero, low 8 bits kept. Worked out once per call rather
+// than three times per glyph pixel.
+struct ColorTables {
+    uint8_t red[256], green[256], blue[256];
+    explicit ColorTables(const TextColor& color) {
+        for (int v = 0; v < 256; ++v) {
+            red[v] = uint8_t(int32_t(float(v) * color.r));
+            green[v] = uint8_t(int32_t(float(v) * color.g));
+            blue[v] = uint8_t(int32_t(float(v) * color.b));
+        }
+    }
+};
+
+void drawGlyphWith(const BitmapFont& font, const ColorTables& tables, PixelBuffer& buffer,
+                   int32_t x, int32_t y, int32_t code) {
+    if (font.glyphsPerRow <= 0 || font.glyphHeight <= 0 || font.glyphWidth <= 0) return;
+    // The part of the cell inside the picture; 64-bit so far-off positions cannot overflow.
+    const int64_t firstColumn = std::max<int64_t>(0, -int64_t(x));
+    const int64_t endColumn = std::min<int64_t>(font.glyphWidth, int64_t(buffer.width) - x);
+    const int64_t firstRow = std::max<int64_t>(0, -int64_t(y));
+    const int64_t endRow = std::min<int64_t>(font.glyphHeight, int64_t(buffer.height) - y);
+    if (firstColumn >= endColumn || firstRow >= endRow) return;
+
     const int32_t glyph = code & 0xFF;
-    const int32_t cellColumn = glyph % glyphsPerRow;
-    const int32_t cellRow = glyph / glyphsPerRow;
-    const auto* pixels = static_cast<const uint8_t*>(surface->pixels);
-    // 64-bit positions: a glyph far outside the picture must not overflow x + j.
-    for (int32_t i = 0; i < glyphHeight; ++i) {
-        const int64_t targetY = int64_t(y) + i;
-        if (targetY < 0 || targetY > buffer.height - 1) continue;
-        const uint8_t* sourceRow =
-            pixels + size_t(surface->pitch) * size_t(cellRow * glyphHeight + i);
-        for (int32_t j = 0; j < glyphWidth; ++j) {
-            const int64_t targetX = int64_t(x) + j;
-            if (targetX < 0 || targetX > buffer.width - 1) continue;
-            const uint8_t* source = sourceRow + 3 * size_t(cellColumn * glyphWidth + j);
+    const int32_t cellColumn = glyph % font.glyphsPerRow;
+    const int32_t cellRow = glyph / font.glyphsPerRow;
+    const auto* pixels = static_cast<const uint8_t*>(font.surface->pixels);
+    const SDL_Surface& surface = *font.surface;
+    for (int64_t i = firstRow; i < endRow; ++i) {
+        const uint8_t* source = pixels + size_t(surface.pitch) * size_t(cellRow * font.glyphHeight + i) +
+                                3 * size_t(cellColumn * font.glyphWidth + firstColumn);
+        uint8_t* target = buffer.pixelAt(int32_t(x + firstColumn), int32_t(y + i));
+        for (int64_t j = firstColumn; j < endColumn; ++j, source += 3, target += 3) {
             const uint8_t blue = source[0], green = source[1], red = source[2];
-            if (colorKeyEnabled && red == colorKey[0] && green == colorKey[1] &&
-                blue == colorKey[2]) {
+            if (font.colorKeyEnabled && red == font.colorKey[0] && green == font.colorKey[1] &&
+                blue == font.colorKey[2]) {
                 continue;
             }
-            uint8_t* target = buffer.pixelAt(int32_t(targetX), int32_t(targetY));
-            target[0] = uint8_t(int32_t(float(red) * color.r));
-            target[1] = uint8_t(int32_t(float(green) * color.g));
-            target[2] = uint8_t(int32_t(float(blue) * color.b));
+            target[0] = tables.red[red];
+            target[1] = tables.green[green];
+            target[2] = tables.blue[blue];
         }
     }
 }
 
+}  // namespace
+
+void BitmapFont::drawGlyph(Display& display, int32_t x, int32_t y, int32_t code) const {
+    drawGlyphWith(*this, ColorTables(color), display.pixelBuffer, x, y, code);
+}
+
 void BitmapFont::drawText(Display& display, int32_t x, int32_t y, std::string text) const {
+    const ColorTables tables(color);
     for (size_t i = 0; i < text.size(); ++i) {
         const int64_t glyphX = int64_t(x) + int64_t(i) * glyphWidth;
         if (glyphX > display.pixelBuffer.width - 1) break;  // the rest is clipped away anyway
-        drawGlyph(display, int32_t(glyphX), y, static_cast<unsigned char>(text[i]));
+        drawGlyphWith(*this, tables, display.pixelBuffer, int32_t(glyphX), y,
+                      static_cast<unsigned char>(text[i]));
     }
 }
 

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "display/display.h"
+#include "display/small_copy.h"
 
 bool PixelBuffer::allocate() {
     storage.reset(new (std::nothrow) uint8_t[kBytes]);
@@ -34,12 +35,16 @@ void FillColor::fillRect(PixelBuffer& buffer, int32_t x1, int32_t y1, int32_t x2
     const uint8_t rgb[3] = {uint8_t(r & 0xFF), uint8_t(g & 0xFF), uint8_t(b & 0xFF)};
     const size_t rowBytes = size_t(right - left + 1) * 3;
     uint8_t* first = buffer.pixelAt(left, top);
-    for (size_t i = 0; i < rowBytes; i += 3) std::memcpy(first + i, rgb, 3);
+    for (size_t i = 0; i < rowBytes; i += 3) {
+        first[i] = rgb[0];
+        first[i + 1] = rgb[1];
+        first[i + 2] = rgb[2];
+    }
     // Lines further down the picture lie earlier in memory.
     const size_t stride = size_t(buffer.width) * 3;
     uint8_t* row = first;
     for (int32_t y = top + 1; y <= bottom; ++y) {
         row -= stride;
-        std::memcpy(row, first, rowBytes);
+        copyRun(row, first, rowBytes);
     }
 }

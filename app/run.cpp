@@ -2,6 +2,21 @@
 
 #include "app/application.h"
 
+namespace {
+
+// Releases the window side, in reverse order of creation. The device subsystems' threads
+// post events that wake the event wait by sending an X event to the window; one of those
+// arriving after the window is gone kills the process, so they are stopped first.
+void shutDown(Display& display) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO | SDL_INIT_JOYSTICK | SDL_INIT_HAPTIC |
+                      SDL_INIT_GAMECONTROLLER | SDL_INIT_TIMER);
+    SDL_DestroyRenderer(display.renderer);
+    SDL_DestroyWindow(display.window);
+    SDL_Quit();
+}
+
+}  // namespace
+
 int Application::run() {
     // Set-up: state, SDL, window and context, font, sample list
     resetState();
@@ -9,7 +24,7 @@ int Application::run() {
              SDL_INIT_HAPTIC | SDL_INIT_GAMECONTROLLER | SDL_INIT_EVENTS);
     display.create();
     if (!loadFont(font, kFontFile)) {
-        SDL_Quit();
+        shutDown(display);
         return 1;
     }
     scanSamples();
@@ -26,13 +41,7 @@ int Application::run() {
         if (quitRequested) break;
     }
 
-    // Clean-up, in reverse order of creation. The device subsystems' threads post events
-    // that wake the event wait by sending an X event to the window; one of those arriving
-    // after the window is gone kills the process, so they are stopped first.
-    SDL_QuitSubSystem(SDL_INIT_AUDIO | SDL_INIT_JOYSTICK | SDL_INIT_HAPTIC |
-                      SDL_INIT_GAMECONTROLLER | SDL_INIT_TIMER);
-    SDL_DestroyRenderer(display.renderer);
-    SDL_DestroyWindow(display.window);
-    SDL_Quit();
+    // Clean-up
+    shutDown(display);
     return 0;
 }

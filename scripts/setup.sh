@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  g++ cmake ninja-build pkg-config
+  g++ clang libclang-rt-14-dev cmake ninja-build pkg-config
   libsdl2-dev libglew-dev libgl-dev libx11-dev libgl1-mesa-dri
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick

@@ -139,25 +139,4 @@ TEST(Quit, EscapeQAndClosingTheWindowEndWithStatusZero) {
     }
 }
 
-TEST(Keys, SurvivesThousandsOfRandomKeyPresses) {
-    XServer x;
-    WorkDirectory dir;
-    dir.copyFontFromSource();
-    dir.write("examples/a", someBytes(65536, 5));
-    dir.write("examples/b", someBytes(7, 6));
-    dir.write("examples/c", {});
-    ProgramRun run(viewerProgram(), dir, x.display);
-    ASSERT_TRUE(run.waitForWindow());
-    const std::vector<std::string> pool = {
-        "s", "d", "j", "k", "h", "l", "Up", "Down", "Left", "Right", "bracketleft",
-        "bracketright", "KP_Divide", "r", "Return", "KP_Enter", "minus", "KP_Subtract",
-        "BackSpace", "0", "1", "5", "9", "KP_0", "KP_7", "F5", "a", "KP_Multiply", "shift+s"};
-    std::mt19937 random(20261208);
-    std::vector<std::string> presses;
-    for (int i = 0; i < 2500; ++i) presses.push_back(pool[random() % pool.size()]);
-    run.keys(presses, 1);
-    run.keys({"q"});
-    EXPECT_EQ(run.waitForExit(120), 0);
-}
-
 }  // namespace

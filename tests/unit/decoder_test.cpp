@@ -178,7 +178,8 @@ int32_t drawValue(std::mt19937_64& random, int32_t typicalLow, int32_t typicalHi
         case 0:
         case 1: return int32_t(uint32_t(random()));
         case 2:
-        case 3: return edges[random() % std::size(edges)] + int32_t(random() % 5) - 2;
+        case 3:  // near an edge, wrapping past the ends of the range
+            return int32_t(uint32_t(edges[random() % std::size(edges)]) + uint32_t(random() % 5) - 2u);
         case 4: return int32_t(random() % 41) - 20;
         default:
             return typicalLow + int32_t(random() % uint64_t(int64_t(typicalHigh) - typicalLow + 1));

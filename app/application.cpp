@@ -69,8 +69,8 @@ void Application::applyInput() {
         wrapIndex(int32_t(int64_t(selectedFile) + input.fileStep), 0, fileCount - 1);
 
     const int32_t parameterCount = int32_t(parameters.size());
-    selectedParameter = wrapIndex(int32_t(int64_t(selectedParameter) + input.parameterStep), 0,
-                                  parameterCount - 1);
+    selectedParameter =
+        wrapIndex(int32_t(int64_t(selectedParameter) + input.parameterStep), 0, parameterCount - 1);
     if (input.parameterStep != 0) needsRedraw = true;
 
     // Without any sample there is nothing to load, and no entry may be indexed.

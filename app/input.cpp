@@ -25,28 +25,57 @@ void translateKey(SDL_Keycode key, InputState& input) {
     }
     switch (key) {
         case SDLK_ESCAPE:
-        case SDLK_q: input.quit = true; break;
+        case SDLK_q:
+            input.quit = true;
+            break;
         case SDLK_RETURN:
-        case SDLK_KP_ENTER: input.toggleEdit = true; break;
-        case SDLK_r: input.resetParameters = true; break;
-        case SDLK_s: input.fileStep = -1; break;
-        case SDLK_d: input.fileStep = 1; break;
+        case SDLK_KP_ENTER:
+            input.toggleEdit = true;
+            break;
+        case SDLK_r:
+            input.resetParameters = true;
+            break;
+        case SDLK_s:
+            input.fileStep = -1;
+            break;
+        case SDLK_d:
+            input.fileStep = 1;
+            break;
         case SDLK_k:
-        case SDLK_UP: input.parameterStep = -1; break;
+        case SDLK_UP:
+            input.parameterStep = -1;
+            break;
         case SDLK_j:
-        case SDLK_DOWN: input.parameterStep = 1; break;
+        case SDLK_DOWN:
+            input.parameterStep = 1;
+            break;
         case SDLK_h:
-        case SDLK_LEFT: input.valueStep = -1; break;
+        case SDLK_LEFT:
+            input.valueStep = -1;
+            break;
         case SDLK_l:
-        case SDLK_RIGHT: input.valueStep = 1; break;
-        case SDLK_RIGHTBRACKET: input.scaleStep = 1; break;
+        case SDLK_RIGHT:
+            input.valueStep = 1;
+            break;
+        case SDLK_RIGHTBRACKET:
+            input.scaleStep = 1;
+            break;
         case SDLK_LEFTBRACKET:
-        case SDLK_KP_DIVIDE: input.scaleStep = -1; break;
-        case SDLK_KP_0: appendCharacter(input, '0'); break;
+        case SDLK_KP_DIVIDE:
+            input.scaleStep = -1;
+            break;
+        case SDLK_KP_0:
+            appendCharacter(input, '0');
+            break;
         case SDLK_MINUS:
-        case SDLK_KP_MINUS: appendCharacter(input, '-'); break;
-        case SDLK_BACKSPACE: removeCharacter(input); break;
-        default: break;  // unbound keys still end the wait
+        case SDLK_KP_MINUS:
+            appendCharacter(input, '-');
+            break;
+        case SDLK_BACKSPACE:
+            removeCharacter(input);
+            break;
+        default:
+            break;  // unbound keys still end the wait
     }
 }
 
@@ -65,12 +94,15 @@ void InputState::clearRequests() {
 
 bool translateEvent(const SDL_Event& event, InputState& input) {
     switch (event.type) {
-        case SDL_QUIT: input.quit = true; return true;
+        case SDL_QUIT:
+            input.quit = true;
+            return true;
         case SDL_KEYDOWN:
             // A held key acts once; its repeats end the wait but ask for nothing.
             if (event.key.repeat == 0) translateKey(event.key.keysym.sym, input);
             return true;
-        default: return false;
+        default:
+            return false;
     }
 }
 

@@ -11,8 +11,8 @@ struct ChecksumPreset {
 
 // The parameters a preset writes, in the order it writes them.
 inline constexpr const char* kPresetParameterNames[10] = {
-    "offset",     "y_delta",        "x_delta",        "tile_size",       "tile_delta",
-    "bitplanes",  "bitplane_delta", "offset_bit4to7", "offset_bit8to11", "offset_bit12to15"};
+    "offset",    "y_delta",        "x_delta",        "tile_size",       "tile_delta",
+    "bitplanes", "bitplane_delta", "offset_bit4to7", "offset_bit8to11", "offset_bit12to15"};
 
 inline constexpr ChecksumPreset kChecksumPresets[] = {
     {32640, {0, 8, 1, 8, 64, 1, 0, 0, 0, 0}},

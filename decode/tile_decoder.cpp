@@ -105,8 +105,8 @@ struct TileWalk {
         for (int64_t group = 0; group < tileSize; group += 8) {
             const int64_t count = std::min<int64_t>(8, tileSize - group);
             // The lowest address of this group of pixels.
-            const uint64_t first = direction > 0 ? low + uint64_t(group)
-                                                 : low + span - uint64_t(group + count - 1);
+            const uint64_t first =
+                direction > 0 ? low + uint64_t(group) : low + span - uint64_t(group + count - 1);
             unsigned v = unsigned(load64(bytes + (first >> 3)) >> (first & 7)) & 0xFFu;
             uint64_t spread;
             if (direction > 0) {

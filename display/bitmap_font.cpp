@@ -1,7 +1,7 @@
 #include "display/bitmap_font.h"
 
-#include <cstdarg>
 #include <algorithm>
+#include <cstdarg>
 #include <cstdio>
 
 #include "display/display.h"
@@ -38,7 +38,8 @@ void drawGlyphWith(const BitmapFont& font, const ColorTables& tables, PixelBuffe
     const auto* pixels = static_cast<const uint8_t*>(font.surface->pixels);
     const SDL_Surface& surface = *font.surface;
     for (int64_t i = firstRow; i < endRow; ++i) {
-        const uint8_t* source = pixels + size_t(surface.pitch) * size_t(cellRow * font.glyphHeight + i) +
+        const uint8_t* source = pixels +
+                                size_t(surface.pitch) * size_t(cellRow * font.glyphHeight + i) +
                                 3 * size_t(cellColumn * font.glyphWidth + firstColumn);
         uint8_t* target = buffer.pixelAt(int32_t(x + firstColumn), int32_t(y + i));
         for (int64_t j = firstColumn; j < endColumn; ++j, source += 3, target += 3) {

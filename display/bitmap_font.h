@@ -39,5 +39,4 @@ bool loadFont(BitmapFont& font, const char* path);
 // printf-style formatting into a 256-byte line buffer, truncated to fit. Returns the
 // number of characters stored (without the zero byte), or -1 if formatting fails.
 using LineBuffer = char[256];
-int formatText(LineBuffer& buffer, const char* format, ...)
-    __attribute__((format(printf, 2, 3)));
+int formatText(LineBuffer& buffer, const char* format, ...) __attribute__((format(printf, 2, 3)));

@@ -75,8 +75,8 @@ void Display::create() {
     windowWidth = PixelBuffer::kWidth;
     windowHeight = PixelBuffer::kHeight;
     if (!pixelBuffer.allocate()) {
-        SDL_LogError(SDL_LOG_CATEGORY_APPLICATION,
-                     "Unable to allocate the %zu-byte pixel buffer\n", PixelBuffer::kBytes);
+        SDL_LogError(SDL_LOG_CATEGORY_APPLICATION, "Unable to allocate the %zu-byte pixel buffer\n",
+                     PixelBuffer::kBytes);
         endWithStatus(2);
     }
     for (size_t i = 0; i < PixelBuffer::kBytes; i += 3) {
@@ -155,8 +155,7 @@ void Display::buildShaderProgram() {
         endWithStatus(2);
     }
 
-    const GLuint fragmentShader =
-        compileShader(GL_FRAGMENT_SHADER, kFragmentShaderSource, &status);
+    const GLuint fragmentShader = compileShader(GL_FRAGMENT_SHADER, kFragmentShaderSource, &status);
     if (status == 0) {
         GLint length = 0;
         glGetShaderiv(fragmentShader, GL_INFO_LOG_LENGTH, &length);

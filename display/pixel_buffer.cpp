@@ -23,7 +23,8 @@ void FillColor::fillRect(Display& display, int32_t x1, int32_t y1, int32_t x2, i
     fillRect(display.pixelBuffer, x1, y1, x2, y2);
 }
 
-void FillColor::fillRect(PixelBuffer& buffer, int32_t x1, int32_t y1, int32_t x2, int32_t y2) const {
+void FillColor::fillRect(PixelBuffer& buffer, int32_t x1, int32_t y1, int32_t x2,
+                         int32_t y2) const {
     if (y1 > y2 || x1 > x2) return;
     // Clip once, up front, so the loops below need no per-pixel test.
     const int32_t left = std::max(x1, int32_t(0));

@@ -40,8 +40,8 @@ uint32_t SampleBuffer::load(const std::string& path) {
     }
     if (n >= kSizeLimit) {
         SDL_RWclose(stream);
-        const std::string reason = "it has " + std::to_string(n) +
-                                   " bytes, more than the limit of 2147483647 bytes";
+        const std::string reason =
+            "it has " + std::to_string(n) + " bytes, more than the limit of 2147483647 bytes";
         return refuse(path, reason.c_str());
     }
     if (n > size) {

@@ -23,7 +23,8 @@ inline GlyphRows readGlyphSource(const std::string& path) {
         std::istringstream header(line.substr(6));
         unsigned code = 256;
         header >> std::hex >> code;
-        if (code > 255) throw std::runtime_error(path + ": bad code on line " + std::to_string(lineNumber));
+        if (code > 255)
+            throw std::runtime_error(path + ": bad code on line " + std::to_string(lineNumber));
         for (int row = 0; row < 8; ++row) {
             if (!std::getline(in, line) || line.size() != 8) {
                 throw std::runtime_error(path + ": glyph " + std::to_string(code) +

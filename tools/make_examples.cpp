@@ -2,7 +2,6 @@
 // preset's checksum so that it opens with it, and a few in layouts no preset covers.
 //   make_examples [--check] GLYPH_SOURCE EXAMPLES_DIR
 #include <cmath>
-#include <cstring>
 #include <iostream>
 
 #include "generated_file.h"
@@ -19,7 +18,9 @@ bool glyphPixel(char c, int64_t x, int64_t y) {
 }
 
 // Character k of the text, repeated without end.
-char at(const std::string& text, int64_t k) { return text[size_t(k) % text.size()]; }
+char at(const std::string& text, int64_t k) {
+    return text[size_t(k) % text.size()];
+}
 
 // Text laid out in lines as wide as the default grid, so lines start at the left edge.
 std::string lines(std::initializer_list<std::string> rows, size_t width) {
@@ -51,38 +52,47 @@ std::vector<Sample> makeSamples() {
     std::vector<Sample> samples;
 
     // 1 bpp, 8 bytes a tile, a byte per row, lowest bit leftmost.
-    const std::string plain = lines({"QUORVANE SAMPLE: 1 BPP, LOWEST BIT FIRST", "abc xyz 0123"}, 66);
-    samples.push_back(presetSample(
-        "text-1bpp-lsb.bin", 32640, {0, 8, 1, 8, 64, 1, 0, 0, 0, 0}, int64_t(plain.size()),
-        [&](int64_t n, int64_t px, int64_t py, int64_t) { return glyphPixel(at(plain, n), px, py); }));
+    const std::string plain =
+        lines({"QUORVANE SAMPLE: 1 BPP, LOWEST BIT FIRST", "abc xyz 0123"}, 66);
+    samples.push_back(presetSample("text-1bpp-lsb.bin", 32640, {0, 8, 1, 8, 64, 1, 0, 0, 0, 0},
+                                   int64_t(plain.size()),
+                                   [&](int64_t n, int64_t px, int64_t py, int64_t) {
+                                       return glyphPixel(at(plain, n), px, py);
+                                   }));
 
     // 1 bpp stored in columns: a byte per column, highest bit at the top.
-    const std::string columns = lines({"COLUMN-MAJOR TILES, TOP BIT HIGHEST", "SHIFTED BY A BYTE"}, 66);
-    samples.push_back(presetSample(
-        "columns-1bpp.bin", 124179, {-1, -1, 8, 8, 64, 1, 0, 0, 0, 0}, int64_t(columns.size()),
-        [&](int64_t n, int64_t px, int64_t py, int64_t) { return glyphPixel(at(columns, n), px, py); }));
+    const std::string columns =
+        lines({"COLUMN-MAJOR TILES, TOP BIT HIGHEST", "SHIFTED BY A BYTE"}, 66);
+    samples.push_back(presetSample("columns-1bpp.bin", 124179, {-1, -1, 8, 8, 64, 1, 0, 0, 0, 0},
+                                   int64_t(columns.size()),
+                                   [&](int64_t n, int64_t px, int64_t py, int64_t) {
+                                       return glyphPixel(at(columns, n), px, py);
+                                   }));
 
     const std::string mirrored = lines({"COLUMNS FROM THE RIGHT", "Mirrored storage"}, 66);
-    samples.push_back(presetSample(
-        "columns-reversed-1bpp.bin", 136228, {63, -1, -8, 8, 64, 1, 1, 0, 0, 0},
-        int64_t(mirrored.size()),
-        [&](int64_t n, int64_t px, int64_t py, int64_t) { return glyphPixel(at(mirrored, n), px, py); }));
+    samples.push_back(presetSample("columns-reversed-1bpp.bin", 136228,
+                                   {63, -1, -8, 8, 64, 1, 1, 0, 0, 0}, int64_t(mirrored.size()),
+                                   [&](int64_t n, int64_t px, int64_t py, int64_t) {
+                                       return glyphPixel(at(mirrored, n), px, py);
+                                   }));
 
     const std::string lowTop = lines({"COLUMNS, LOWEST BIT AT THE TOP", "starting 8 bytes in"}, 66);
-    samples.push_back(presetSample(
-        "columns-lowbit-top.bin", 138874, {120, 1, -8, 8, 64, 1, 0, 0, 0, 0},
-        int64_t(lowTop.size()),
-        [&](int64_t n, int64_t px, int64_t py, int64_t) { return glyphPixel(at(lowTop, n), px, py); }));
+    samples.push_back(presetSample("columns-lowbit-top.bin", 138874,
+                                   {120, 1, -8, 8, 64, 1, 0, 0, 0, 0}, int64_t(lowTop.size()),
+                                   [&](int64_t n, int64_t px, int64_t py, int64_t) {
+                                       return glyphPixel(at(lowTop, n), px, py);
+                                   }));
 
     // Halves of each tile 8 bytes apart: columns 4 to 7 come from the upper nibbles of
     // the second 8 bytes; the other nibbles are unused and carry the checksum.
     const std::string split = lines({"SPLIT NIBBLES: COLUMNS 4-7 STORED 8 BYTES ON"}, 66) +
                               lines({"The quick brown fox jumps over the lazy dog."}, 66) +
                               lines({"THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG!"}, 66);
-    samples.push_back(presetSample(
-        "split-nibbles.bin", 318732, {0, 8, 1, 8, 128, 1, 0, 64, 128, 128},
-        int64_t(split.size()),
-        [&](int64_t n, int64_t px, int64_t py, int64_t) { return glyphPixel(at(split, n), px, py); }));
+    samples.push_back(presetSample("split-nibbles.bin", 318732,
+                                   {0, 8, 1, 8, 128, 1, 0, 64, 128, 128}, int64_t(split.size()),
+                                   [&](int64_t n, int64_t px, int64_t py, int64_t) {
+                                       return glyphPixel(at(split, n), px, py);
+                                   }));
 
     // 16 x 16 tiles, three planes 32 bytes apart, so each plane of a tile is the first
     // plane of a later tile: a letter shows bright with its followers as faint ghosts.
@@ -94,32 +104,32 @@ std::vector<Sample> makeSamples() {
     };
     const TileLayout threePlanes{128, 8, 1, 16, 256, 3, 256, 0, 128, 128};
     const std::string big1 = lines({"QUORVANE 16X16", "THREE PLANES", "32 BYTES APART"}, 34);
-    samples.push_back(presetSample("big-3planes-a.bin", 3495332, threePlanes, 34 * 12,
-                                   bigLetters(big1)));
+    samples.push_back(
+        presetSample("big-3planes-a.bin", 3495332, threePlanes, 34 * 12, bigLetters(big1)));
     const std::string big2 = lines({"SECOND SAMPLE", "SAME PRESET", "OTHER SUM"}, 34);
-    samples.push_back(presetSample("big-3planes-b.bin", 3675755, threePlanes, 34 * 12,
-                                   bigLetters(big2)));
+    samples.push_back(
+        presetSample("big-3planes-b.bin", 3675755, threePlanes, 34 * 12, bigLetters(big2)));
 
     // A byte per pixel, of which the decoding reads only the lowest bit.
     const std::string chunky = lines({"CHUNKY PIXELS: ONE BYTE EACH, LOWEST BIT SHOWN"}, 66);
-    samples.push_back(presetSample(
-        "chunky-8bit.bin", 5663088, {0, 64, 8, 8, 512, 1, 0, 0, 0, 0}, 66 * 6,
-        [&](int64_t n, int64_t px, int64_t py, int64_t) { return glyphPixel(at(chunky, n), px, py); }));
+    samples.push_back(presetSample("chunky-8bit.bin", 5663088, {0, 64, 8, 8, 512, 1, 0, 0, 0, 0},
+                                   66 * 6, [&](int64_t n, int64_t px, int64_t py, int64_t) {
+                                       return glyphPixel(at(chunky, n), px, py);
+                                   }));
 
     // Two planes a row, two bytes a row, highest bit first: light text with a dark
     // shadow on a light grey background.
-    const std::string twoPlanes =
-        lines({"TWO PLANES INTERLEAVED BY ROW, HIGHEST BIT FIRST.",
-               "Shadowed letters: grey 0, 64, 128 and 192."},
-              66);
-    samples.push_back(presetSample(
-        "text-2bpp-rows.bin", 58948611, {7, 16, -1, 8, 128, 2, 8, 0, 0, 0}, 66 * 28 * 8,
-        [&](int64_t n, int64_t px, int64_t py, int64_t p) {
-            const char c = at(twoPlanes, n);
-            const bool letter = glyphPixel(c, px, py);
-            const bool shadow = glyphPixel(c, px - 1, py - 1);
-            return p == 0 ? !shadow || letter : !letter;
-        }));
+    const std::string twoPlanes = lines({"TWO PLANES INTERLEAVED BY ROW, HIGHEST BIT FIRST.",
+                                         "Shadowed letters: grey 0, 64, 128 and 192."},
+                                        66);
+    samples.push_back(presetSample("text-2bpp-rows.bin", 58948611,
+                                   {7, 16, -1, 8, 128, 2, 8, 0, 0, 0}, 66 * 28 * 8,
+                                   [&](int64_t n, int64_t px, int64_t py, int64_t p) {
+                                       const char c = at(twoPlanes, n);
+                                       const bool letter = glyphPixel(c, px, py);
+                                       const bool shadow = glyphPixel(c, px - 1, py - 1);
+                                       return p == 0 ? !shadow || letter : !letter;
+                                   }));
 
     // Layouts that no preset covers.
     {
@@ -157,21 +167,14 @@ std::vector<Sample> makeSamples() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const bool check = argc == 4 && std::strcmp(argv[1], "--check") == 0;
-    if (argc != 3 + int(check)) {
-        std::cerr << "usage: make_examples [--check] GLYPH_SOURCE EXAMPLES_DIR\n";
-        return 2;
-    }
-    try {
-        glyphs = readGlyphSource(argv[1 + int(check)]);
-        const std::string dir = argv[2 + int(check)];
-        bool ok = true;
-        for (const Sample& sample : makeSamples()) {
-            ok = emitGeneratedFile(dir + "/" + sample.name, sample.bytes, check) && ok;
-        }
-        return ok ? 0 : 1;
-    } catch (const std::exception& error) {
-        std::cerr << error.what() << '\n';
-        return 2;
-    }
+    return runGenerator(
+        argc, argv, "make_examples",
+        [](const std::string& glyphSource, const std::string& dir, bool check) {
+            glyphs = readGlyphSource(glyphSource);
+            bool ok = true;
+            for (const Sample& sample : makeSamples()) {
+                ok = emitGeneratedFile(dir + "/" + sample.name, sample.bytes, check) && ok;
+            }
+            return ok;
+        });
 }

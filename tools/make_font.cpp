@@ -1,11 +1,8 @@
 // Draws the glyph source into font2.bmp: a 24-bit BMP of 128 x 128 pixels holding
 // 16 x 16 cells of 8 x 8 in character-code order, white glyphs on black.
 //   make_font [--check] GLYPH_SOURCE FONT_BMP
-#include <cstring>
-#include <iostream>
-
-#include "glyph_source.h"
 #include "generated_file.h"
+#include "glyph_source.h"
 
 namespace {
 
@@ -51,16 +48,9 @@ std::vector<uint8_t> fontBitmap(const GlyphRows& glyphs) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const bool check = argc == 4 && std::strcmp(argv[1], "--check") == 0;
-    if (argc != 3 + int(check)) {
-        std::cerr << "usage: make_font [--check] GLYPH_SOURCE FONT_BMP\n";
-        return 2;
-    }
-    try {
-        const GlyphRows glyphs = readGlyphSource(argv[1 + int(check)]);
-        return emitGeneratedFile(argv[2 + int(check)], fontBitmap(glyphs), check) ? 0 : 1;
-    } catch (const std::exception& error) {
-        std::cerr << error.what() << '\n';
-        return 2;
-    }
+    return runGenerator(argc, argv, "make_font",
+                        [](const std::string& glyphs, const std::string& output, bool check) {
+                            return emitGeneratedFile(output, fontBitmap(readGlyphSource(glyphs)),
+                                                     check);
+                        });
 }

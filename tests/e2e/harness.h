@@ -75,6 +75,9 @@ struct ProgramRun {
     std::string standardError() const;
 };
 
+// Expects the window to come to show exactly this picture.
+void expectPicture(ProgramRun& run, const PixelBuffer& expected);
+
 // Paths of the programs under test, set by the build.
 std::string viewerProgram();
 std::string probeProgram();

@@ -2,4 +2,6 @@
 // and Mesa load at run time would otherwise be unloaded before the leak check runs at
 // exit, and their leaks would show up as "<unknown module>", out of reach of the
 // suppressions, which match library names.
-extern "C" int dlclose(void*) { return 0; }
+extern "C" int dlclose(void*) {
+    return 0;
+}

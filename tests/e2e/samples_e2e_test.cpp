@@ -8,13 +8,6 @@
 
 namespace {
 
-void expectPicture(ProgramRun& run, const PixelBuffer& expected) {
-    const Capture shot =
-        run.captureUntil([&](const Capture& c) { return c.differences(expected) == 0; });
-    std::string first;
-    EXPECT_EQ(shot.differences(expected, &first), 0) << first;
-}
-
 TEST(ShippedExamples, FileKeysShowPresetSamplesPixelForPixel) {
     XServer x;
     WorkDirectory dir;
@@ -74,8 +67,7 @@ TEST(AwkwardEntries, SteppingThroughThemNeverHangsAndEachRefusalIsLogged) {
     expectPicture(run, reference.picture());
     const std::string log = run.standardError();
     for (const char* entry : {"examples/fifo", "examples/sub", "examples/sparse"}) {
-        EXPECT_NE(log.find(std::string("Unable to load sample ") + entry + ": "),
-                  std::string::npos)
+        EXPECT_NE(log.find(std::string("Unable to load sample ") + entry + ": "), std::string::npos)
             << log;
     }
     EXPECT_NE(log.find("2147483647"), std::string::npos) << log;
@@ -95,8 +87,8 @@ TEST(FontBitmap, MissingOrUnusableFontEndsWithStatusOne) {
     {
         WorkDirectory dir;  // a 24-bit bitmap too small to hold 256 glyphs
         std::vector<uint8_t> bmp(54 + 16 * 16 * 3, 0);
-        const uint8_t header[] = {'B', 'M', 0x36, 3, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0,
-                                  16,  0,   0,    0, 16, 0, 0, 0, 1, 0, 24, 0};
+        const uint8_t header[] = {'B', 'M', 0x36, 3,  0, 0, 0, 0,  0, 0, 54, 0, 0, 0,  40,
+                                  0,   0,   0,    16, 0, 0, 0, 16, 0, 0, 0,  1, 0, 24, 0};
         std::copy(std::begin(header), std::end(header), bmp.begin());
         dir.write("font2.bmp", bmp);
         ProgramRun run(viewerProgram(), dir, x.display);

@@ -60,11 +60,43 @@ void waitUntilIdle(pid_t pid) {
 }
 
 std::vector<std::string> randomKeys(std::mt19937& random, size_t count) {
-    const std::vector<std::string> pool = {
-        "s", "d", "d", "j", "k", "h", "l", "Up", "Down", "Left", "Right", "bracketleft",
-        "bracketright", "KP_Divide", "r", "Return", "KP_Enter", "minus", "KP_Subtract",
-        "BackSpace", "0", "1", "2", "5", "9", "KP_0", "KP_7", "F5", "a", "x", "KP_Multiply",
-        "KP_Add", "shift+s", "ctrl+d", "Num_Lock", "space", "Tab"};
+    const std::vector<std::string> pool = {"s",
+                                           "d",
+                                           "d",
+                                           "j",
+                                           "k",
+                                           "h",
+                                           "l",
+                                           "Up",
+                                           "Down",
+                                           "Left",
+                                           "Right",
+                                           "bracketleft",
+                                           "bracketright",
+                                           "KP_Divide",
+                                           "r",
+                                           "Return",
+                                           "KP_Enter",
+                                           "minus",
+                                           "KP_Subtract",
+                                           "BackSpace",
+                                           "0",
+                                           "1",
+                                           "2",
+                                           "5",
+                                           "9",
+                                           "KP_0",
+                                           "KP_7",
+                                           "F5",
+                                           "a",
+                                           "x",
+                                           "KP_Multiply",
+                                           "KP_Add",
+                                           "shift+s",
+                                           "ctrl+d",
+                                           "Num_Lock",
+                                           "space",
+                                           "Tab"};
     std::vector<std::string> keys;
     for (size_t i = 0; i < count; ++i) keys.push_back(pool[random() % pool.size()]);
     return keys;
@@ -108,11 +140,12 @@ TEST(Stress, RandomKeysOverAwkwardEntries) {
     run.keys({"Return", "Return", "q"});  // leave any edit mode, then quit
     ASSERT_EQ(run.waitForExit(180), 0) << run.standardError();
     EXPECT_GT(warm, 0);
-    EXPECT_LT(later - warm, 32 * 1024) << "resident memory grew from " << warm << " to "
-                                       << later << " KiB";
+    EXPECT_LT(later - warm, 32 * 1024)
+        << "resident memory grew from " << warm << " to " << later << " KiB";
     EXPECT_EQ(snapshot(dir.path), before) << "the program changed its working directory";
     const std::string log = run.standardError();
-    for (const char* entry : {"examples/fifo", "examples/sub", "examples/sparse", "examples/zero"}) {
+    for (const char* entry :
+         {"examples/fifo", "examples/sub", "examples/sparse", "examples/zero"}) {
         EXPECT_NE(log.find(std::string("Unable to load sample ") + entry + ": "), std::string::npos)
             << entry;
     }

@@ -11,16 +11,6 @@
 
 namespace {
 
-bool sameAs(const Capture& shot, const PixelBuffer& expected) {
-    return shot.differences(expected) == 0;
-}
-
-void expectPicture(ProgramRun& run, const PixelBuffer& expected) {
-    const Capture shot = run.captureUntil([&](const Capture& c) { return sameAs(c, expected); });
-    std::string first;
-    EXPECT_EQ(shot.differences(expected, &first), 0) << first;
-}
-
 std::vector<uint8_t> someBytes(size_t n, uint32_t seed) {
     std::mt19937 random(seed);
     std::vector<uint8_t> bytes(n);
@@ -35,8 +25,8 @@ TEST(Presentation, BufferArrivesInTheWindowPixelForPixel) {
     ASSERT_TRUE(run.waitForWindow());
     auto expected = makeDisplay();
     drawProbePattern(expected->pixelBuffer);
-    const Capture shot =
-        run.captureUntil([&](const Capture& c) { return sameAs(c, expected->pixelBuffer); });
+    const Capture shot = run.captureUntil(
+        [&](const Capture& c) { return c.differences(expected->pixelBuffer) == 0; });
     ASSERT_EQ(shot.width, 1800);
     ASSERT_EQ(shot.height, 1000);
     EXPECT_EQ(shot.at(900, 0), (Rgb{255, 0, 0}));    // top line red

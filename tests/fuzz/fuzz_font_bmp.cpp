@@ -29,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         BitmapFont font;
         font.surface = surface;
         font.glyphsPerRow = surface->w / 8;
-        for (int code = 0; code < 256; ++code) font.drawGlyph(*display, (code % 64) * 8, (code / 64) * 8, code);
+        for (int code = 0; code < 256; ++code)
+            font.drawGlyph(*display, (code % 64) * 8, (code / 64) * 8, code);
         SDL_UnlockSurface(surface);
     }
     SDL_FreeSurface(surface);

@@ -28,7 +28,9 @@ void press(Application& app, const SDL_Event& event) {
     app.input.clearRequests();
     if (translateEvent(event, app.input)) app.applyInput();
 }
-void press(Application& app, SDL_Keycode key) { press(app, keyEvent(key)); }
+void press(Application& app, SDL_Keycode key) {
+    press(app, keyEvent(key));
+}
 
 void type(Application& app, const char* keys) {
     for (const char* c = keys; *c; ++c) press(app, *c == '-' ? SDLK_MINUS : SDLK_0 + (*c - '0'));
@@ -250,10 +252,16 @@ TEST_F(Editing, HalvingTruncatesTowardZeroAndDoublingWraps) {
         SDL_Keycode key;
         int32_t to;
     } cases[] = {
-        {1, SDLK_LEFTBRACKET, 0},      {-1, SDLK_KP_DIVIDE, 0},       {-3, SDLK_LEFTBRACKET, -1},
-        {7, SDLK_LEFTBRACKET, 3},      {kMin, SDLK_LEFTBRACKET, kMin / 2},
-        {1 << 30, SDLK_RIGHTBRACKET, kMin}, {kMin, SDLK_RIGHTBRACKET, 0},
-        {-1, SDLK_RIGHTBRACKET, -2},   {kMax, SDLK_l, kMin},          {kMin, SDLK_h, kMax},
+        {1, SDLK_LEFTBRACKET, 0},
+        {-1, SDLK_KP_DIVIDE, 0},
+        {-3, SDLK_LEFTBRACKET, -1},
+        {7, SDLK_LEFTBRACKET, 3},
+        {kMin, SDLK_LEFTBRACKET, kMin / 2},
+        {1 << 30, SDLK_RIGHTBRACKET, kMin},
+        {kMin, SDLK_RIGHTBRACKET, 0},
+        {-1, SDLK_RIGHTBRACKET, -2},
+        {kMax, SDLK_l, kMin},
+        {kMin, SDLK_h, kMax},
     };
     for (const auto& c : cases) {
         setOffset(c.from);

@@ -1,5 +1,3 @@
-#include "decode/tile_decoder.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -7,6 +5,7 @@
 #include <random>
 #include <vector>
 
+#include "decode/tile_decoder.h"
 #include "support/picture.h"
 #include "support/reference_decoder.h"
 
@@ -172,15 +171,19 @@ TEST(Decoder, HugeSamplesWrapOverTheirWholeLength) {
 int32_t drawValue(std::mt19937_64& random, int32_t typicalLow, int32_t typicalHigh) {
     constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
     constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
-    const int32_t edges[] = {0, 1, -1, 2, 7, 8, 64, 128, 256, kMin, kMax, kMin + 1, kMax - 1,
-                             1 << 30, -(1 << 30), 771, 772, 773, 1783, 1784, 1785};
+    const int32_t edges[] = {0,          1,   -1,   2,    7,        8,        64,
+                             128,        256, kMin, kMax, kMin + 1, kMax - 1, 1 << 30,
+                             -(1 << 30), 771, 772,  773,  1783,     1784,     1785};
     switch (random() % 10) {
         case 0:
-        case 1: return int32_t(uint32_t(random()));
+        case 1:
+            return int32_t(uint32_t(random()));
         case 2:
         case 3:  // near an edge, wrapping past the ends of the range
-            return int32_t(uint32_t(edges[random() % std::size(edges)]) + uint32_t(random() % 5) - 2u);
-        case 4: return int32_t(random() % 41) - 20;
+            return int32_t(uint32_t(edges[random() % std::size(edges)]) + uint32_t(random() % 5) -
+                           2u);
+        case 4:
+            return int32_t(random() % 41) - 20;
         default:
             return typicalLow + int32_t(random() % uint64_t(int64_t(typicalHigh) - typicalLow + 1));
     }
@@ -199,7 +202,8 @@ int32_t drawValue(std::mt19937_64& random, int32_t typicalLow, int32_t typicalHi
         return ::testing::AssertionSuccess();
     }
     std::string values;
-    for (size_t i = 0; i < p.size(); ++i) values += " " + p[i].name + "=" + std::to_string(p[i].value);
+    for (size_t i = 0; i < p.size(); ++i)
+        values += " " + p[i].name + "=" + std::to_string(p[i].value);
     return ::testing::AssertionFailure() << sample.size() << " bytes:" << values;
 }
 

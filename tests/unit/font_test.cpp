@@ -27,7 +27,9 @@ int labelAt(const PixelBuffer& b, int32_t x, int32_t y) {
     if (c == Rgb{0, 0, 0}) return -1;
     return c.b * 1000 + (c.g - 1);
 }
-int label(int glyph, int row, int column) { return glyph * 1000 + 16 * row + column; }
+int label(int glyph, int row, int column) {
+    return glyph * 1000 + 16 * row + column;
+}
 
 int64_t touched(const PixelBuffer& b) {
     return 1800 * 1000 - countColor(b, {0, 0, 0}, 0, 0, -1, -1).outside;
@@ -87,13 +89,12 @@ TEST(Glyphs, A225CharacterLineEndsAtTheRightEdge) {
 }
 
 TEST(Glyphs, ColourMultipliesAndTruncates) {
-    SyntheticFont white(8, 2048, [](int, int y, uint8_t* bgr) {
-        std::memset(bgr, y < 1024 ? 255 : 1, 3);
-    });
+    SyntheticFont white(8, 2048,
+                        [](int, int y, uint8_t* bgr) { std::memset(bgr, y < 1024 ? 255 : 1, 3); });
     auto d = makeDisplay();
     white.font.color = {0.5f, 0.5f, 1.0f};
-    white.font.drawGlyph(*d, 0, 0, 0);     // rows of 255
-    white.font.drawGlyph(*d, 8, 0, 128);   // rows of 1
+    white.font.drawGlyph(*d, 0, 0, 0);    // rows of 255
+    white.font.drawGlyph(*d, 8, 0, 128);  // rows of 1
     EXPECT_EQ(pixel(d->pixelBuffer, 0, 0), (Rgb{127, 127, 255}));
     EXPECT_EQ(pixel(d->pixelBuffer, 8, 0), (Rgb{0, 0, 1}));
 }

@@ -25,10 +25,10 @@ TEST(Parameters, ElevenNamedEntriesInDisplayOrder) {
     const ParameterList list = defaults();
     std::vector<std::string> names;
     for (const Parameter& p : list.entries) names.push_back(p.name);
-    EXPECT_EQ(names, (std::vector<std::string>{"scale", "offset", "y_delta", "x_delta",
-                                               "tile_size", "tile_delta", "bitplanes",
-                                               "bitplane_delta", "offset_bit4to7",
-                                               "offset_bit8to11", "offset_bit12to15"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"scale", "offset", "y_delta", "x_delta", "tile_size",
+                                        "tile_delta", "bitplanes", "bitplane_delta",
+                                        "offset_bit4to7", "offset_bit8to11", "offset_bit12to15"}));
     EXPECT_EQ(valuesOf(list), (std::vector<int32_t>{3, 0, 8, 1, 8, 64, 1, 1, 0, 0, 0}));
 }
 

@@ -21,7 +21,8 @@ std::vector<std::string> listed() {
 
 TEST(Catalogue, ListsEveryEntryInTheIterationOrder) {
     ScratchDirectory scratch;
-    for (const char* name : {"zeta", "alpha", "mid.bin"}) scratch.write(std::string("examples/") + name, {1});
+    for (const char* name : {"zeta", "alpha", "mid.bin"})
+        scratch.write(std::string("examples/") + name, {1});
     std::vector<std::string> expected;
     for (const auto& entry : std::filesystem::directory_iterator("examples")) {
         expected.push_back("examples/" + entry.path().filename().string());

@@ -217,8 +217,12 @@ void decodeTiles(FillColor& fillColor, Display& display, const uint8_t* bytes, i
     // written in order; the first line of each row of blocks is then copied down whole.
     PixelBuffer& buffer = display.pixelBuffer;
     const size_t stride = size_t(buffer.width) * 3;
-    const size_t lineBytes = size_t(cols * pitch + s) * 3;  // from the first bar to the last
+    // From the first bar to the last, which can reach past the right edge for block sizes
+    // above 256: the part of it outside the picture is dropped, as the fill would drop it.
+    const int64_t lineEnd = std::min<int64_t>(cols * pitch + s, buffer.width - 1);
+    const size_t lineBytes = size_t(lineEnd) * 3;
     const size_t barBytes = size_t(3 * s);
+    const size_t lastBarBytes = lineBytes - size_t(cols * pitch) * 3;
     static thread_local uint8_t bar[3 * 386];
     for (size_t i = 0; i < barBytes; i += 3) {
         bar[i] = 0;
@@ -241,7 +245,8 @@ void decodeTiles(FillColor& fillColor, Display& display, const uint8_t* bytes, i
                 uint8_t* cell = line + size_t(tx * pitch) * 3 + barBytes;
                 walk.readRow(tileBases[tx], py);
                 expandRow(walk.grey, tileSize, s, cell);
-                copyRun(cell + size_t(tileSize * s) * 3, bar, barBytes);
+                copyRun(cell + size_t(tileSize * s) * 3, bar,
+                        tx + 1 < cols ? barBytes : lastBarBytes);
             }
             uint8_t* target = line;
             for (int64_t k = 1; k < s; ++k) {

@@ -78,6 +78,7 @@ struct TileWalk {
 
     // Grey levels of one pixel row of a tile whose first bit is at tileBase.
     void readRow(uint64_t tileBase, int64_t py) {
+        if (direction != 0 && tileSize <= 8 && readNarrowRow(tileBase, py)) return;
         for (int64_t i = 0; i < tileSize; i += 8) std::memset(grey + i, 0, 8);
         for (int p = 0; p < planes; ++p) {
             const uint64_t rowBase = addWrapped(tileBase, rowStep[p][py], bits);
@@ -92,6 +93,28 @@ struct TileWalk {
             const unsigned bit = (bytes[w >> 3] >> (w & 7)) & 1u;
             grey[px] = uint8_t(grey[px] | (bit << shift));
         }
+    }
+
+    // Rows of up to eight pixels: every plane's word goes into one register, and the row is
+    // stored once. False (nothing written) where a plane's row cannot be read as a word.
+    bool readNarrowRow(uint64_t tileBase, int64_t py) {
+        const uint64_t span = uint64_t(tileSize) - 1;
+        const unsigned count = unsigned(tileSize);
+        uint64_t levels = 0;
+        for (int p = 0; p < planes; ++p) {
+            const uint64_t rowBase = addWrapped(tileBase, rowStep[p][py], bits);
+            const uint64_t low = direction > 0 ? rowBase : rowBase - span;
+            if ((direction < 0 && rowBase < span) || low + span >= bits ||
+                ((low + span) >> 3) + 8 > uint64_t(length)) {
+                return false;
+            }
+            const unsigned v = unsigned(load64(bytes + (low >> 3)) >> (low & 7)) & 0xFFu;
+            const uint64_t spread = direction > 0 ? kSpread.lowFirst[v & ((1u << count) - 1)]
+                                                  : kSpread.highFirst[(v << (8 - count)) & 0xFFu];
+            levels |= spread >> p;
+        }
+        std::memcpy(grey, &levels, 8);  // bytes past the row are scratch
+        return true;
     }
 
     // Eight pixels at a time from one unaligned word; false where the row wraps or runs

@@ -23,6 +23,19 @@ struct Case {
     std::vector<std::pair<const char*, int32_t>> values;
 };
 
+// The most decoded pixels the grid can hold (7 x 3 tiles of 253 x 253) with 8 planes
+// read from scattered addresses.
+const std::vector<std::pair<const char*, int32_t>> kWorstValues = {{"scale", 1},
+                                                                   {"tile_size", 253},
+                                                                   {"bitplanes", 2147483647},
+                                                                   {"x_delta", 1000003},
+                                                                   {"y_delta", -7777777},
+                                                                   {"bitplane_delta", 123456791},
+                                                                   {"tile_delta", 99991},
+                                                                   {"offset_bit4to7", 5},
+                                                                   {"offset_bit8to11", -9},
+                                                                   {"offset_bit12to15", 77}};
+
 const Case kCases[] = {
     {"defaults_64KiB", 64 << 10, {}},
     {"scale1_8planes_64KiB", 64 << 10, {{"scale", 1}, {"bitplanes", 8}}},
@@ -36,32 +49,8 @@ const Case kCases[] = {
       {"bitplane_delta", 256},
       {"offset_bit8to11", 128},
       {"offset_bit12to15", 128}}},
-    // The most decoded pixels the grid can hold (7 x 3 tiles of 253 x 253) with 8 planes
-    // read from scattered addresses.
-    {"worst_64KiB",
-     64 << 10,
-     {{"scale", 1},
-      {"tile_size", 253},
-      {"bitplanes", 2147483647},
-      {"x_delta", 1000003},
-      {"y_delta", -7777777},
-      {"bitplane_delta", 123456791},
-      {"tile_delta", 99991},
-      {"offset_bit4to7", 5},
-      {"offset_bit8to11", -9},
-      {"offset_bit12to15", 77}}},
-    {"worst_256MiB",
-     256 << 20,
-     {{"scale", 1},
-      {"tile_size", 253},
-      {"bitplanes", 8},
-      {"x_delta", 1000003},
-      {"y_delta", -7777777},
-      {"bitplane_delta", 123456791},
-      {"tile_delta", 99991},
-      {"offset_bit4to7", 5},
-      {"offset_bit8to11", -9},
-      {"offset_bit12to15", 77}}},
+    {"worst_64KiB", 64 << 10, kWorstValues},
+    {"worst_256MiB", 256 << 20, kWorstValues},
 };
 
 // The run's state as at a redraw, listing the shipped examples and with a sample loaded.

@@ -1,16 +1,16 @@
 #include "decode/parameter_list.h"
 
-void ParameterList::set(const std::string& name, int32_t value) {
+void ParameterList::set(std::string_view name, int32_t value) {
     for (Parameter& entry : entries) {
         if (entry.name == name) {
             entry.value = value;
             return;
         }
     }
-    entries.push_back({name, value});
+    entries.push_back({std::string(name), value});
 }
 
-int32_t ParameterList::get(const std::string& name) const {
+int32_t ParameterList::get(std::string_view name) const {
     for (const Parameter& entry : entries) {
         if (entry.name == name) return entry.value;
     }

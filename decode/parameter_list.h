@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct Parameter {
@@ -14,9 +15,11 @@ struct Parameter {
 struct ParameterList {
     std::vector<Parameter> entries;
 
-    void set(const std::string& name, int32_t value);
+    // Names are looked up as views, so that the decoder's lookups on every redraw
+    // allocate nothing.
+    void set(std::string_view name, int32_t value);
     // 0 for a name that is not in the list.
-    int32_t get(const std::string& name) const;
+    int32_t get(std::string_view name) const;
     void resetToDefaults();
 
     size_t size() const { return entries.size(); }

@@ -95,52 +95,49 @@ struct TileWalk {
         }
     }
 
+    // The lowest address of a plane's row, where the whole row can be read a word at a
+    // time: false where it wraps or runs too close to the end of the sample.
+    bool wordRow(uint64_t rowBase, uint64_t& low) const {
+        const uint64_t span = uint64_t(tileSize) - 1;
+        if (direction < 0 && rowBase < span) return false;
+        low = direction > 0 ? rowBase : rowBase - span;
+        return low + span < bits && ((low + span) >> 3) + 8 <= uint64_t(length);
+    }
+
+    // Up to eight pixels whose lowest address is first, spread to their bytes as 0x80 or 0.
+    uint64_t spreadGroup(uint64_t first, unsigned count) const {
+        const unsigned v = unsigned(load64(bytes + (first >> 3)) >> (first & 7)) & 0xFFu;
+        if (direction > 0) return kSpread.lowFirst[v & ((1u << count) - 1)];
+        // Pixel k of the group is bit count - 1 - k of v.
+        return kSpread.highFirst[(v << (8 - count)) & 0xFFu];
+    }
+
     // Rows of up to eight pixels: every plane's word goes into one register, and the row is
     // stored once. False (nothing written) where a plane's row cannot be read as a word.
     bool readNarrowRow(uint64_t tileBase, int64_t py) {
-        const uint64_t span = uint64_t(tileSize) - 1;
-        const unsigned count = unsigned(tileSize);
         uint64_t levels = 0;
         for (int p = 0; p < planes; ++p) {
-            const uint64_t rowBase = addWrapped(tileBase, rowStep[p][py], bits);
-            const uint64_t low = direction > 0 ? rowBase : rowBase - span;
-            if ((direction < 0 && rowBase < span) || low + span >= bits ||
-                ((low + span) >> 3) + 8 > uint64_t(length)) {
-                return false;
-            }
-            const unsigned v = unsigned(load64(bytes + (low >> 3)) >> (low & 7)) & 0xFFu;
-            const uint64_t spread = direction > 0 ? kSpread.lowFirst[v & ((1u << count) - 1)]
-                                                  : kSpread.highFirst[(v << (8 - count)) & 0xFFu];
-            levels |= spread >> p;
+            uint64_t low;
+            if (!wordRow(addWrapped(tileBase, rowStep[p][py], bits), low)) return false;
+            levels |= spreadGroup(low, unsigned(tileSize)) >> p;
         }
         std::memcpy(grey, &levels, 8);  // bytes past the row are scratch
         return true;
     }
 
-    // Eight pixels at a time from one unaligned word; false where the row wraps or runs
-    // too close to the end of the sample for a word read.
+    // Eight pixels at a time from one unaligned word; false where the row cannot be read so.
     bool readPlaneWords(uint64_t rowBase, int p) {
+        uint64_t low;
+        if (!wordRow(rowBase, low)) return false;
         const uint64_t span = uint64_t(tileSize) - 1;
-        const uint64_t low = direction > 0 ? rowBase : rowBase - span;
-        if ((direction < 0 && rowBase < span) || low + span >= bits) return false;
-        const uint64_t lastByte = (low + span) >> 3;
-        if (lastByte + 8 > uint64_t(length)) return false;
         for (int64_t group = 0; group < tileSize; group += 8) {
             const int64_t count = std::min<int64_t>(8, tileSize - group);
             // The lowest address of this group of pixels.
             const uint64_t first =
                 direction > 0 ? low + uint64_t(group) : low + span - uint64_t(group + count - 1);
-            unsigned v = unsigned(load64(bytes + (first >> 3)) >> (first & 7)) & 0xFFu;
-            uint64_t spread;
-            if (direction > 0) {
-                spread = kSpread.lowFirst[v & ((1u << count) - 1)];
-            } else {
-                // Pixel group + k is bit count - 1 - k of v.
-                spread = kSpread.highFirst[(v << (8 - count)) & 0xFFu];
-            }
             uint64_t current;
             std::memcpy(&current, grey + group, 8);
-            current |= spread >> p;
+            current |= spreadGroup(first, unsigned(count)) >> p;
             std::memcpy(grey + group, &current, 8);  // bytes past the row are scratch
         }
         return true;

@@ -31,10 +31,6 @@ int32_t parseTypedValue(const char* text) {
     return int32_t(negative ? -magnitude : magnitude);
 }
 
-Application::~Application() {
-    if (font.surface) SDL_FreeSurface(font.surface);
-}
-
 void Application::resetState() {
     parameters.entries.clear();
     parameters.resetToDefaults();

@@ -31,7 +31,6 @@ struct Application {
     LineBuffer lineBuffer = {};
 
     Application() = default;
-    ~Application();
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 

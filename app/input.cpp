@@ -110,7 +110,11 @@ bool waitForInput(InputState& input) {
     input.clearRequests();
     SDL_Event event;
     for (;;) {
-        if (SDL_WaitEvent(&event) == 0) return false;
+        if (SDL_WaitEvent(&event) == 0) {
+            // A wait that keeps failing would otherwise spin the loop at full speed.
+            SDL_Delay(1);
+            return false;
+        }
         if (translateEvent(event, input)) return true;
     }
 }

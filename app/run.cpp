@@ -22,7 +22,10 @@ int Application::run() {
     resetState();
     SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK |
              SDL_INIT_HAPTIC | SDL_INIT_GAMECONTROLLER | SDL_INIT_EVENTS);
-    display.create();
+    if (!display.create()) {  // no window to show the picture in
+        shutDown(display);
+        return 2;
+    }
     if (!loadFont(font, kFontFile)) {
         shutDown(display);
         return 1;

@@ -102,7 +102,12 @@ void redraw(benchmark::State& state, const Case* c) {
 
 void redrawWithPlainDecoder(benchmark::State& state, const Case* c) {
     RedrawState s(*c);
-    for (auto _ : state) s.redraw(decodeTilesReference);
+    for (auto _ : state) {
+        s.redraw([](FillColor&, Display& display, const uint8_t* bytes, int32_t length,
+                    const ParameterList& parameters) {
+            decodeTilesReference(display.pixelBuffer, bytes, length, parameters);
+        });
+    }
 }
 
 // The parts of the defaults' redraw on their own, to see where its time goes.

@@ -1,9 +1,12 @@
 #include "decode/checksum_presets.h"
 
-void applyChecksumPreset(ParameterList& parameters, uint32_t checksum) {
+const TileLayout* presetLayout(uint32_t checksum) {
     for (const ChecksumPreset& preset : kChecksumPresets) {
-        if (preset.checksum != checksum) continue;
-        for (int i = 0; i < 10; ++i) parameters.set(kPresetParameterNames[i], preset.values[i]);
-        return;
+        if (preset.checksum == checksum) return &preset.layout;
     }
+    return nullptr;
+}
+
+void applyChecksumPreset(ParameterList& parameters, uint32_t checksum) {
+    if (const TileLayout* layout = presetLayout(checksum)) layout->write(parameters);
 }

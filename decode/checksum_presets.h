@@ -2,17 +2,13 @@
 #include <cstdint>
 
 #include "decode/parameter_list.h"
+#include "decode/tile_layout.h"
 
-// Stored decoding parameters of one known sample; every value but "scale".
+// Stored layout of one known sample; a preset sets every value but "scale".
 struct ChecksumPreset {
     uint32_t checksum;
-    int32_t values[10];
+    TileLayout layout;
 };
-
-// The parameters a preset writes, in the order it writes them.
-inline constexpr const char* kPresetParameterNames[10] = {
-    "offset",    "y_delta",        "x_delta",        "tile_size",       "tile_delta",
-    "bitplanes", "bitplane_delta", "offset_bit4to7", "offset_bit8to11", "offset_bit12to15"};
 
 inline constexpr ChecksumPreset kChecksumPresets[] = {
     {32640, {0, 8, 1, 8, 64, 1, 0, 0, 0, 0}},
@@ -25,6 +21,9 @@ inline constexpr ChecksumPreset kChecksumPresets[] = {
     {5663088, {0, 64, 8, 8, 512, 1, 0, 0, 0, 0}},
     {58948611, {7, 16, -1, 8, 128, 2, 8, 0, 0, 0}},
 };
+
+// The stored layout of a known checksum, or nullptr.
+const TileLayout* presetLayout(uint32_t checksum);
 
 // Writes the stored values of a known checksum; any other checksum changes nothing.
 void applyChecksumPreset(ParameterList& parameters, uint32_t checksum);

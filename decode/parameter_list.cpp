@@ -1,5 +1,7 @@
 #include "decode/parameter_list.h"
 
+#include "decode/parameter_names.h"
+
 void ParameterList::set(std::string_view name, int32_t value) {
     for (Parameter& entry : entries) {
         if (entry.name == name) {
@@ -18,15 +20,5 @@ int32_t ParameterList::get(std::string_view name) const {
 }
 
 void ParameterList::resetToDefaults() {
-    set("scale", 3);
-    set("offset", 0);
-    set("y_delta", 8);
-    set("x_delta", 1);
-    set("tile_size", 8);
-    set("tile_delta", 64);
-    set("bitplanes", 1);
-    set("bitplane_delta", 1);
-    set("offset_bit4to7", 0);
-    set("offset_bit8to11", 0);
-    set("offset_bit12to15", 0);
+    for (const ParameterDefault& entry : kParameterDefaults) set(entry.name, entry.value);
 }

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <vector>
 
 #include "display/display.h"
+#include "samples/regular_file.h"
 
 namespace {
 
@@ -84,21 +86,76 @@ const char* fontLayoutProblem(const SDL_Surface* surface) {
     return nullptr;
 }
 
-bool loadFont(BitmapFont& font, const char* path) {
-    SDL_Surface* surface = SDL_LoadBMP_RW(SDL_RWFromFile(path, "rb"), 1);
-    if (!surface) {
-        const char* reason = SDL_GetError();
-        SDL_LogError(SDL_LOG_CATEGORY_APPLICATION, "Unable to open surface: %s\n", path);
-        SDL_LogError(SDL_LOG_CATEGORY_APPLICATION, "%s: %s\n", path, reason);
-        return false;
+namespace {
+
+// Little-endian fields of the header; bytes past the end of the file read as 0, as SDL
+// reads them.
+uint32_t headerField(const uint8_t* data, size_t size, size_t at, size_t width) {
+    uint32_t value = 0;
+    if (at + width > size) return 0;
+    for (size_t i = 0; i < width; ++i) value |= uint32_t(data[at + i]) << (8 * i);
+    return value;
+}
+
+bool refuseUnreadable(const char* path, const char* reason) {
+    SDL_LogError(SDL_LOG_CATEGORY_APPLICATION, "Unable to open surface: %s\n", path);
+    SDL_LogError(SDL_LOG_CATEGORY_APPLICATION, "%s: %s\n", path, reason);
+    return false;
+}
+
+bool refuseUnusable(const char* path, const char* problem) {
+    SDL_LogError(SDL_LOG_CATEGORY_APPLICATION, "Unable to use font bitmap %s: %s\n", path, problem);
+    return false;
+}
+
+}  // namespace
+
+const char* fontHeaderProblem(const uint8_t* data, size_t size) {
+    // File header of 14 bytes, then the bitmap header: its size tells the old 12-byte form
+    // (16-bit sides) from the later ones (32-bit sides, a negative height meaning top-down).
+    const uint32_t headerSize = headerField(data, size, 14, 4);
+    int64_t width, height, bitsPerPixel;
+    if (headerSize == 12) {
+        width = headerField(data, size, 18, 2);
+        height = headerField(data, size, 20, 2);
+        bitsPerPixel = headerField(data, size, 24, 2);
+    } else {
+        width = int32_t(headerField(data, size, 18, 4));
+        height = int32_t(headerField(data, size, 22, 4));
+        bitsPerPixel = headerField(data, size, 28, 2);
     }
+    if (width > kMaxFontSide || width < -kMaxFontSide || height > kMaxFontSide ||
+        height < -kMaxFontSide) {
+        return "it is larger than 4096 x 4096 pixels";
+    }
+    if (bitsPerPixel != 24) return "it is not 24 bits per pixel";
+    return nullptr;
+}
+
+bool loadFont(BitmapFont& font, const char* path) {
+    RegularFile file;
+    if (!file.open(path)) return refuseUnreadable(path, file.reason().c_str());
+    // The largest font bitmap the header check lets through, with room for its headers.
+    constexpr int64_t kMaxFileBytes = int64_t(kMaxFontSide) * kMaxFontSide * 3 + (1 << 20);
+    if (file.size() > kMaxFileBytes) {
+        return refuseUnusable(path, "it is larger than 4096 x 4096 pixels");
+    }
+    std::vector<uint8_t> data(size_t(file.size()));
+    if (file.readAt(0, data.data(), file.size()) != file.size()) {
+        return refuseUnreadable(path,
+                                file.reason().empty() ? "it ended early" : file.reason().c_str());
+    }
+    if (const char* problem = fontHeaderProblem(data.data(), data.size())) {
+        return refuseUnusable(path, problem);
+    }
+    SDL_Surface* surface = SDL_LoadBMP_RW(SDL_RWFromConstMem(data.data(), int(data.size())), 1);
+    if (!surface) return refuseUnreadable(path, SDL_GetError());
     if (const char* problem = fontLayoutProblem(surface)) {
-        SDL_LogError(SDL_LOG_CATEGORY_APPLICATION, "Unable to use font bitmap %s: %s\n", path,
-                     problem);
         SDL_FreeSurface(surface);
-        return false;
+        return refuseUnusable(path, problem);
     }
     SDL_LockSurface(surface);
+    SDL_FreeSurface(font.surface);
     font.surface = surface;
     font.glyphWidth = 8;
     font.glyphHeight = 8;

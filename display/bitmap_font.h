@@ -14,7 +14,7 @@ struct TextColor {
 };
 
 // 256 glyph cells of 8 x 8 pixels in character-code order, read from a locked
-// 24-bit surface (bytes B, G, R).
+// 24-bit surface (bytes B, G, R). The font owns its surface and frees it once.
 struct BitmapFont {
     SDL_Surface* surface = nullptr;
     int32_t glyphWidth = 8;
@@ -24,6 +24,11 @@ struct BitmapFont {
     uint8_t colorKey[3] = {255, 0, 255};
     uint8_t colorKeyEnabled = 0;
 
+    BitmapFont() = default;
+    ~BitmapFont() { SDL_FreeSurface(surface); }
+    BitmapFont(const BitmapFont&) = delete;
+    BitmapFont& operator=(const BitmapFont&) = delete;
+
     void drawGlyph(Display& display, int32_t x, int32_t y, int32_t code) const;
     void drawText(Display& display, int32_t x, int32_t y, std::string text) const;
 };
@@ -32,8 +37,15 @@ struct BitmapFont {
 // test their cell against the surface, so anything refused here would read outside it.
 const char* fontLayoutProblem(const SDL_Surface* surface);
 
-// Opens and checks the font bitmap, locks it and fills the font's surface fields.
-// On failure it logs the reason naming the file and returns false.
+// Why a BMP file's header rules it out as the font, or nullptr. SDL allocates the whole
+// picture a header claims before it reads a pixel, so this runs first: a font of 8 x 8
+// cells never needs more than kMaxFontSide pixels on a side, nor anything but 24 bits.
+inline constexpr int32_t kMaxFontSide = 4096;
+const char* fontHeaderProblem(const uint8_t* data, size_t size);
+
+// Opens and checks the font bitmap, without ever blocking on what is not a regular file, locks it
+// and fills the font's surface fields. On failure it logs the reason naming the file and returns
+// false.
 bool loadFont(BitmapFont& font, const char* path);
 
 // printf-style formatting into a 256-byte line buffer, truncated to fit. Returns the

@@ -18,7 +18,10 @@ struct Display {
     int32_t windowHeight = 0;
     PixelBuffer pixelBuffer;
 
-    void create();
-    void buildShaderProgram();
+    // Opens the window and makes everything the picture needs; false, with the reason
+    // logged and SDL's window side left for the caller to shut down, when there is no
+    // usable OpenGL context.
+    bool create();
+    bool buildShaderProgram();
     void present() const;
 };

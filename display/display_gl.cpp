@@ -1,7 +1,6 @@
 #include <GL/glew.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -9,11 +8,6 @@
 #include "display/shader_sources.h"
 
 namespace {
-
-[[noreturn]] void endWithStatus(int status) {
-    SDL_Quit();
-    std::exit(status);
-}
 
 void checkGlError() {
     const GLenum code = glGetError();
@@ -70,14 +64,14 @@ GLuint compileShader(GLenum kind, const char* source, GLint* status) {
 
 }  // namespace
 
-void Display::create() {
+bool Display::create() {
     // Pixel buffer, in the dark red the texture starts with
     windowWidth = PixelBuffer::kWidth;
     windowHeight = PixelBuffer::kHeight;
     if (!pixelBuffer.allocate()) {
         SDL_LogError(SDL_LOG_CATEGORY_APPLICATION, "Unable to allocate the %zu-byte pixel buffer\n",
                      PixelBuffer::kBytes);
-        endWithStatus(2);
+        return false;
     }
     for (size_t i = 0; i < PixelBuffer::kBytes; i += 3) {
         pixelBuffer.data[i] = 50;
@@ -98,7 +92,7 @@ void Display::create() {
     if (!contextCreated) {
         SDL_LogError(SDL_LOG_CATEGORY_APPLICATION, "Unable to create OpenGL context: %s\n",
                      SDL_GetError());
-        endWithStatus(2);
+        return false;
     }
 
     // Entry points beyond OpenGL 1.1
@@ -117,11 +111,11 @@ void Display::create() {
     if (const char* missing = glewCode == GLEW_OK ? missingEntryPoint() : "GLEW initialisation") {
         SDL_LogError(SDL_LOG_CATEGORY_APPLICATION,
                      "The OpenGL context lacks %s, which the display needs\n", missing);
-        endWithStatus(2);
+        return false;
     }
 
     // Shader program
-    buildShaderProgram();
+    if (!buildShaderProgram()) return false;
 
     // Texture that mirrors the pixel buffer
     GLuint name = 0;
@@ -143,16 +137,16 @@ void Display::create() {
     checkGlError();
 
     fontUniform = glGetUniformLocation(program, "font");
+    return true;
 }
 
-void Display::buildShaderProgram() {
-    // A failed stage leaves nothing to show the picture with, and SDL is already shut
-    // down at that point, so the process ends rather than touch the dead window.
+bool Display::buildShaderProgram() {
+    // A failed stage leaves nothing to show the picture with, so start-up ends there.
     GLint status = 0;
     const GLuint vertexShader = compileShader(GL_VERTEX_SHADER, kVertexShaderSource, &status);
     if (status == 0) {
         SDL_LogError(SDL_LOG_CATEGORY_APPLICATION, "Couldn't compile vertex shader");
-        endWithStatus(2);
+        return false;
     }
 
     const GLuint fragmentShader = compileShader(GL_FRAGMENT_SHADER, kFragmentShaderSource, &status);
@@ -165,7 +159,7 @@ void Display::buildShaderProgram() {
         glDeleteShader(fragmentShader);
         SDL_LogError(SDL_LOG_CATEGORY_APPLICATION, "Couldn't compile fragment shader: ");
         SDL_LogError(SDL_LOG_CATEGORY_APPLICATION, "%s", log.data());
-        endWithStatus(2);
+        return false;
     }
 
     program = glCreateProgram();
@@ -176,8 +170,9 @@ void Display::buildShaderProgram() {
     glGetProgramiv(program, GL_LINK_STATUS, &linked);
     if (linked == 0) {
         SDL_LogError(SDL_LOG_CATEGORY_APPLICATION, "Couldn't link shaders");
-        endWithStatus(2);
+        return false;
     }
+    return true;
 }
 
 void Display::present() const {

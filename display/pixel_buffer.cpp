@@ -4,7 +4,6 @@
 #include <cstring>
 #include <new>
 
-#include "display/display.h"
 #include "display/small_copy.h"
 
 bool PixelBuffer::allocate() {
@@ -17,10 +16,6 @@ bool PixelBuffer::allocate() {
 
 void PixelBuffer::clear() const {
     if (data) std::memset(data, 0, size_t(width) * size_t(height) * 3);
-}
-
-void FillColor::fillRect(Display& display, int32_t x1, int32_t y1, int32_t x2, int32_t y2) const {
-    fillRect(display.pixelBuffer, x1, y1, x2, y2);
 }
 
 void FillColor::fillRect(PixelBuffer& buffer, int32_t x1, int32_t y1, int32_t x2,

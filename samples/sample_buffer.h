@@ -3,8 +3,7 @@
 #include <memory>
 #include <string>
 
-// Byte sum modulo 2^32, every byte taken as 0..255; 0 when count is below 1.
-uint32_t byteSum(const uint8_t* bytes, int32_t count);
+#include "samples/byte_sum.h"
 
 // The loaded sample. The array may be longer than size: a smaller file reuses it.
 struct SampleBuffer {

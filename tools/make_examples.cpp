@@ -4,6 +4,7 @@
 #include <cmath>
 #include <iostream>
 
+#include "decode/checksum_presets.h"
 #include "generated_file.h"
 #include "glyph_source.h"
 #include "tile_encoder.h"
@@ -36,8 +37,9 @@ struct Sample {
 
 // Lays out content tiles followed by tiles of bits nobody reads, with as many of
 // those as it takes to make up the checksum.
-Sample presetSample(const std::string& name, uint32_t checksum, const TileLayout& layout,
-                    int64_t contentTiles, const TileBits& bits) {
+Sample presetSample(const std::string& name, uint32_t checksum, int64_t contentTiles,
+                    const TileBits& bits) {
+    const TileLayout& layout = *presetLayout(checksum);
     const int64_t tileBytes = layout.tileDelta / 8;
     for (int64_t paddingTiles = 0; paddingTiles < 1000000; paddingTiles += 1 + paddingTiles / 8) {
         EncodedSample sample(size_t((contentTiles + paddingTiles) * tileBytes));
@@ -54,8 +56,7 @@ std::vector<Sample> makeSamples() {
     // 1 bpp, 8 bytes a tile, a byte per row, lowest bit leftmost.
     const std::string plain =
         lines({"QUORVANE SAMPLE: 1 BPP, LOWEST BIT FIRST", "abc xyz 0123"}, 66);
-    samples.push_back(presetSample("text-1bpp-lsb.bin", 32640, {0, 8, 1, 8, 64, 1, 0, 0, 0, 0},
-                                   int64_t(plain.size()),
+    samples.push_back(presetSample("text-1bpp-lsb.bin", 32640, int64_t(plain.size()),
                                    [&](int64_t n, int64_t px, int64_t py, int64_t) {
                                        return glyphPixel(at(plain, n), px, py);
                                    }));
@@ -63,22 +64,19 @@ std::vector<Sample> makeSamples() {
     // 1 bpp stored in columns: a byte per column, highest bit at the top.
     const std::string columns =
         lines({"COLUMN-MAJOR TILES, TOP BIT HIGHEST", "SHIFTED BY A BYTE"}, 66);
-    samples.push_back(presetSample("columns-1bpp.bin", 124179, {-1, -1, 8, 8, 64, 1, 0, 0, 0, 0},
-                                   int64_t(columns.size()),
+    samples.push_back(presetSample("columns-1bpp.bin", 124179, int64_t(columns.size()),
                                    [&](int64_t n, int64_t px, int64_t py, int64_t) {
                                        return glyphPixel(at(columns, n), px, py);
                                    }));
 
     const std::string mirrored = lines({"COLUMNS FROM THE RIGHT", "Mirrored storage"}, 66);
-    samples.push_back(presetSample("columns-reversed-1bpp.bin", 136228,
-                                   {63, -1, -8, 8, 64, 1, 1, 0, 0, 0}, int64_t(mirrored.size()),
+    samples.push_back(presetSample("columns-reversed-1bpp.bin", 136228, int64_t(mirrored.size()),
                                    [&](int64_t n, int64_t px, int64_t py, int64_t) {
                                        return glyphPixel(at(mirrored, n), px, py);
                                    }));
 
     const std::string lowTop = lines({"COLUMNS, LOWEST BIT AT THE TOP", "starting 8 bytes in"}, 66);
-    samples.push_back(presetSample("columns-lowbit-top.bin", 138874,
-                                   {120, 1, -8, 8, 64, 1, 0, 0, 0, 0}, int64_t(lowTop.size()),
+    samples.push_back(presetSample("columns-lowbit-top.bin", 138874, int64_t(lowTop.size()),
                                    [&](int64_t n, int64_t px, int64_t py, int64_t) {
                                        return glyphPixel(at(lowTop, n), px, py);
                                    }));
@@ -88,8 +86,7 @@ std::vector<Sample> makeSamples() {
     const std::string split = lines({"SPLIT NIBBLES: COLUMNS 4-7 STORED 8 BYTES ON"}, 66) +
                               lines({"The quick brown fox jumps over the lazy dog."}, 66) +
                               lines({"THE QUICK BROWN FOX JUMPS OVER THE LAZY DOG!"}, 66);
-    samples.push_back(presetSample("split-nibbles.bin", 318732,
-                                   {0, 8, 1, 8, 128, 1, 0, 64, 128, 128}, int64_t(split.size()),
+    samples.push_back(presetSample("split-nibbles.bin", 318732, int64_t(split.size()),
                                    [&](int64_t n, int64_t px, int64_t py, int64_t) {
                                        return glyphPixel(at(split, n), px, py);
                                    }));
@@ -102,18 +99,15 @@ std::vector<Sample> makeSamples() {
             return !glyphPixel(at(text, n + p), px / 2, (py - 1) / 2 - (py == 0 ? 1 : 0));
         };
     };
-    const TileLayout threePlanes{128, 8, 1, 16, 256, 3, 256, 0, 128, 128};
     const std::string big1 = lines({"QUORVANE 16X16", "THREE PLANES", "32 BYTES APART"}, 34);
-    samples.push_back(
-        presetSample("big-3planes-a.bin", 3495332, threePlanes, 34 * 12, bigLetters(big1)));
+    samples.push_back(presetSample("big-3planes-a.bin", 3495332, 34 * 12, bigLetters(big1)));
     const std::string big2 = lines({"SECOND SAMPLE", "SAME PRESET", "OTHER SUM"}, 34);
-    samples.push_back(
-        presetSample("big-3planes-b.bin", 3675755, threePlanes, 34 * 12, bigLetters(big2)));
+    samples.push_back(presetSample("big-3planes-b.bin", 3675755, 34 * 12, bigLetters(big2)));
 
     // A byte per pixel, of which the decoding reads only the lowest bit.
     const std::string chunky = lines({"CHUNKY PIXELS: ONE BYTE EACH, LOWEST BIT SHOWN"}, 66);
-    samples.push_back(presetSample("chunky-8bit.bin", 5663088, {0, 64, 8, 8, 512, 1, 0, 0, 0, 0},
-                                   66 * 6, [&](int64_t n, int64_t px, int64_t py, int64_t) {
+    samples.push_back(presetSample("chunky-8bit.bin", 5663088, 66 * 6,
+                                   [&](int64_t n, int64_t px, int64_t py, int64_t) {
                                        return glyphPixel(at(chunky, n), px, py);
                                    }));
 
@@ -122,8 +116,7 @@ std::vector<Sample> makeSamples() {
     const std::string twoPlanes = lines({"TWO PLANES INTERLEAVED BY ROW, HIGHEST BIT FIRST.",
                                          "Shadowed letters: grey 0, 64, 128 and 192."},
                                         66);
-    samples.push_back(presetSample("text-2bpp-rows.bin", 58948611,
-                                   {7, 16, -1, 8, 128, 2, 8, 0, 0, 0}, 66 * 28 * 8,
+    samples.push_back(presetSample("text-2bpp-rows.bin", 58948611, 66 * 28 * 8,
                                    [&](int64_t n, int64_t px, int64_t py, int64_t p) {
                                        const char c = at(twoPlanes, n);
                                        const bool letter = glyphPixel(c, px, py);

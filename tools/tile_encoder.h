@@ -5,19 +5,10 @@
 #include <string>
 #include <vector>
 
-// The inverse of the viewer's decoder: puts the bits of tiles at the addresses a set of
-// decoding parameters reads them from, so that the file shows its pictures under it.
-struct TileLayout {
-    int64_t offset, yDelta, xDelta, tileSize, tileDelta, planes, planeDelta, g4, g8, g12;
+#include "decode/tile_layout.h"
 
-    int64_t address(int64_t n, int64_t px, int64_t py, int64_t p) const {
-        int64_t group = 0;
-        if (px >= 4 && px <= 7) group = g4;
-        if (px >= 8 && px <= 11) group = g8;
-        if (px >= 12 && px <= 15) group = g12;
-        return offset + n * tileDelta + py * yDelta + px * xDelta + p * planeDelta + group;
-    }
-};
+// The inverse of the viewer's decoder: puts the bits of tiles at the addresses a layout
+// reads them from, so that the file shows its pictures under it.
 
 // Bit of plane p of pixel (px, py) of tile n.
 using TileBits = std::function<bool(int64_t n, int64_t px, int64_t py, int64_t p)>;
@@ -33,8 +24,8 @@ struct EncodedSample {
         for (int64_t n = 0; n < tiles; ++n) {
             for (int64_t py = 0; py < layout.tileSize; ++py) {
                 for (int64_t px = 0; px < layout.tileSize; ++px) {
-                    for (int64_t p = 0; p < layout.planes; ++p) {
-                        int64_t w = layout.address(n, px, py, p) % total;
+                    for (int64_t p = 0; p < layout.bitplanes; ++p) {
+                        int64_t w = layout.bitAddress(n, px, py, p) % total;
                         if (w < 0) w += total;
                         const uint8_t mask = uint8_t(1u << (w % 8));
                         if (bits(n, px, py, p)) {

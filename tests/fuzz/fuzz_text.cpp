@@ -38,5 +38,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     LineBuffer line;
     formatText(line, "> %s %s_", text.c_str(), text.c_str());
     font.drawText(*display, y, x, line);
+    font.surface = nullptr;  // the surface serves every input; the font only borrowed it
     return 0;
 }

@@ -6,7 +6,7 @@
 #include "display/bitmap_font.h"
 
 // A 24-bit surface in the layout the font expects (bytes B, G, R), filled by a function
-// of the pixel position, and a font reading it.
+// of the pixel position, and a font reading it, which owns the surface.
 struct SyntheticFont {
     SDL_Surface* surface;
     BitmapFont font;
@@ -21,6 +21,5 @@ struct SyntheticFont {
         font.surface = surface;
         font.glyphsPerRow = width / 8;
     }
-    ~SyntheticFont() { SDL_FreeSurface(surface); }
     SyntheticFont(const SyntheticFont&) = delete;
 };

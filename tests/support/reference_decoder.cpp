@@ -3,48 +3,56 @@
 #include <algorithm>
 #include <limits>
 
+#include "decode/grid_geometry.h"
+#include "decode/tile_layout.h"
+
 namespace {
 
-void fill(FillColor& color, Display& display, int64_t x1, int64_t y1, int64_t x2, int64_t y2) {
+void fill(const FillColor& color, PixelBuffer& picture, int64_t x1, int64_t y1, int64_t x2,
+          int64_t y2) {
     auto clamp = [](int64_t v) {
         return int32_t(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
                                            std::numeric_limits<int32_t>::max()));
     };
-    color.fillRect(display, clamp(x1), clamp(y1), clamp(x2), clamp(y2));
+    color.fillRect(picture, clamp(x1), clamp(y1), clamp(x2), clamp(y2));
 }
 
 }  // namespace
 
-void decodeTilesReference(FillColor& fillColor, Display& display, const uint8_t* bytes,
-                          int32_t length, const ParameterList& parameters) {
+void decodeTilesReference(PixelBuffer& picture, const uint8_t* bytes, int32_t length,
+                          const ParameterList& parameters) {
     if (length == 0) return;
-    const int64_t offset = parameters.get("offset");
-    const int64_t yDelta = parameters.get("y_delta");
-    const int64_t xDelta = parameters.get("x_delta");
-    const int64_t tileSize = parameters.get("tile_size");
-    const int64_t tileDelta = parameters.get("tile_delta");
-    const int64_t bitplanes = parameters.get("bitplanes");
-    const int64_t bitplaneDelta = parameters.get("bitplane_delta");
-    const int64_t g4 = parameters.get("offset_bit4to7");
-    const int64_t g8 = parameters.get("offset_bit8to11");
-    const int64_t g12 = parameters.get("offset_bit12to15");
-    const int64_t scale = parameters.get("scale");
+    const TileLayout layout = TileLayout::read(parameters);
+    const int64_t offset = layout.offset;
+    const int64_t yDelta = layout.yDelta;
+    const int64_t xDelta = layout.xDelta;
+    const int64_t tileSize = layout.tileSize;
+    const int64_t tileDelta = layout.tileDelta;
+    const int64_t bitplanes = layout.bitplanes;
+    const int64_t bitplaneDelta = layout.bitplaneDelta;
+    const int64_t g4 = layout.offsetBit4to7;
+    const int64_t g8 = layout.offsetBit8to11;
+    const int64_t g12 = layout.offsetBit12to15;
+    const int64_t scale = parameters.get(parameter::kScale);
 
     const int64_t s = scale < 1 ? 1 : scale;
     const int64_t pitch = (tileSize + 1) * s;
     if (pitch == 0) return;
-    const int64_t cols = 1784 / pitch;
-    const int64_t rows = 772 / pitch;
+    const int64_t left = GridGeometry::kLeft, top = GridGeometry::kTop;
+    const int64_t cols = GridGeometry::kAreaWidth / pitch;
+    const int64_t rows = GridGeometry::kAreaHeight / pitch;
 
-    fillColor = FillColor{0, 0, 255};
+    FillColor fillColor{0, 0, 255};
     if (cols >= 0) {
         for (int64_t i = 0; i <= cols; ++i) {
-            fill(fillColor, display, 1 + i * pitch, 220 - s, i * pitch + s, 219 + rows * pitch);
+            fill(fillColor, picture, left + i * pitch, top - s, i * pitch + s,
+                 top - 1 + rows * pitch);
         }
     }
     if (rows >= 0) {
         for (int64_t j = 0; j <= rows; ++j) {
-            fill(fillColor, display, 1, 220 - s + j * pitch, cols * pitch + s, 219 + j * pitch);
+            fill(fillColor, picture, left, top - s + j * pitch, cols * pitch + s,
+                 top - 1 + j * pitch);
         }
     }
     if (rows <= 0 || cols <= 0) return;
@@ -53,8 +61,8 @@ void decodeTilesReference(FillColor& fillColor, Display& display, const uint8_t*
     for (int64_t ty = 0; ty < rows; ++ty) {
         for (int64_t tx = 0; tx < cols; ++tx) {
             const int64_t n = ty * cols + tx;
-            const int64_t ox = 1 + s + tx * pitch;
-            const int64_t oy = 220 + ty * pitch;
+            const int64_t ox = left + s + tx * pitch;
+            const int64_t oy = top + ty * pitch;
             for (int64_t py = 0; py < tileSize; ++py) {
                 for (int64_t px = 0; px < tileSize; ++px) {
                     int64_t group = 0;
@@ -72,7 +80,7 @@ void decodeTilesReference(FillColor& fillColor, Display& display, const uint8_t*
                         g += b << (7 - p);
                     }
                     fillColor = FillColor{g, g, g};
-                    fill(fillColor, display, ox + px * s, oy + py * s, ox + px * s + s - 1,
+                    fill(fillColor, picture, ox + px * s, oy + py * s, ox + px * s + s - 1,
                          oy + py * s + s - 1);
                 }
             }

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <string>
@@ -165,7 +166,26 @@ TEST(FontLayout, LoadingLogsTheFileAndTheReason) {
     const std::string shipped = std::string(QUORVANE_SOURCE_DIR) + "/font2.bmp";
     ASSERT_TRUE(loadFont(font, shipped.c_str()));
     EXPECT_EQ(font.glyphsPerRow, 16);
-    SDL_FreeSurface(font.surface);
+}
+
+// Neither may stall start-up: a FIFO would block an open by path, and SDL would ask for
+// gigabytes for the picture the 25-byte header claims before finding the file too short.
+TEST(FontLayout, RefusesAFifoAndAHugeHeaderBeforeReadingThem) {
+    ScratchDirectory scratch;
+    BitmapFont font;
+    ASSERT_EQ(mkfifo("font2.bmp", 0644), 0);
+    {
+        LogCapture log;
+        EXPECT_FALSE(loadFont(font, "font2.bmp"));
+        EXPECT_TRUE(log.mentions("Unable to open surface: font2.bmp")) << log.text;
+        EXPECT_TRUE(log.mentions("not a regular file")) << log.text;
+    }
+    const std::string huge =
+        std::string(QUORVANE_SOURCE_DIR) + "/tests/fuzz/corpus/font_bmp/font-huge-header.bmp";
+    LogCapture log;
+    EXPECT_FALSE(loadFont(font, huge.c_str()));
+    EXPECT_TRUE(log.mentions("larger than 4096 x 4096 pixels")) << log.text;
+    EXPECT_EQ(font.surface, nullptr);
 }
 
 }  // namespace

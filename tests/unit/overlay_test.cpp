@@ -31,9 +31,10 @@ struct Overlay : ::testing::Test {
     // Whether the text stands at (x, y) in that colour, as the font draws it on black.
     bool shows(int32_t x, int32_t y, const std::string& text, TextColor color) {
         auto expected = makeDisplay();
-        BitmapFont font = app->font;
-        font.color = color;
-        font.drawText(*expected, x, y, text);
+        const TextColor previous = app->font.color;
+        app->font.color = color;
+        app->font.drawText(*expected, x, y, text);
+        app->font.color = previous;
         const int32_t right = std::min<int32_t>(1799, x + 8 * int32_t(text.size()) - 1);
         for (int32_t row = std::max(y, 0); row <= std::min(y + 7, 999); ++row) {
             for (int32_t column = std::max(x, 0); column <= right; ++column) {

@@ -55,7 +55,6 @@ TEST(ShippedData, FontHoldsEveryPrintableCharacterDistinctly) {
             EXPECT_EQ(bits, blank) << "glyph " << code << " should be blank";
         }
     }
-    SDL_FreeSurface(font.surface);
 }
 
 }  // namespace

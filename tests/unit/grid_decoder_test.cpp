@@ -1,0 +1,61 @@
+// The window-free decoding library on its own: this target sees no SDL header.
+#include "decode/grid_decoder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "decode/checksum_presets.h"
+#include "support/reference_decoder.h"
+
+namespace {
+
+TEST(TileLayout, ReadsAndWritesEachValueUnderItsOwnName) {
+    const TileLayout distinct{11, 12, 13, 14, 15, 16, 17, 18, 19, 20};
+    ParameterList parameters;
+    parameters.resetToDefaults();
+    distinct.write(parameters);
+    EXPECT_EQ(parameters.size(), 11u);
+    EXPECT_EQ(parameters.get(parameter::kScale), 3);
+    EXPECT_EQ(parameters.get(parameter::kOffset), 11);
+    EXPECT_EQ(parameters.get(parameter::kXDelta), 13);
+    EXPECT_EQ(parameters.get(parameter::kBitplanes), 16);
+    EXPECT_EQ(parameters.get(parameter::kOffsetBit12to15), 20);
+    EXPECT_EQ(TileLayout::read(parameters), distinct);
+    EXPECT_EQ(distinct.bitAddress(2, 5, 3, 1), 11 + 2 * 15 + 3 * 12 + 5 * 13 + 17 + 18);
+}
+
+// Every preset layout, at several block sizes, over a sample long enough for whole rows to
+// be read a word at a time and over one so short that rows wrap around its end.
+TEST(GridDecoder, DrawsEveryPresetLayoutAsThePlainDecoderDoes) {
+    std::mt19937 random(3);
+    auto fast = std::make_unique<PixelBuffer>();
+    auto plain = std::make_unique<PixelBuffer>();
+    ASSERT_TRUE(fast->allocate() && plain->allocate());
+    GridDecoder decoder;
+    for (size_t length : {size_t(4099), size_t(37)}) {
+        std::vector<uint8_t> sample(length);
+        for (uint8_t& b : sample) b = uint8_t(random());
+        for (const ChecksumPreset& preset : kChecksumPresets) {
+            for (int32_t scale : {1, 2, 5}) {
+                ParameterList parameters;
+                parameters.resetToDefaults();
+                preset.layout.write(parameters);
+                parameters.set(parameter::kScale, scale);
+                std::memset(fast->data, 0x5A, PixelBuffer::kBytes);
+                std::memset(plain->data, 0x5A, PixelBuffer::kBytes);
+                EXPECT_TRUE(
+                    decoder.draw(*fast, sample.data(), int64_t(length), preset.layout, scale));
+                decodeTilesReference(*plain, sample.data(), int32_t(length), parameters);
+                EXPECT_EQ(std::memcmp(fast->data, plain->data, PixelBuffer::kBytes), 0)
+                    << "preset " << preset.checksum << ", scale " << scale << ", " << length
+                    << " bytes";
+            }
+        }
+    }
+}
+
+}  // namespace

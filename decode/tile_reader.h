@@ -1,8 +1,36 @@
 #pragma once
+#include <algorithm>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 #include "decode/grid_geometry.h"
 #include "decode/tile_layout.h"
+
+namespace tile_reader_detail {
+
+// Eight bits spread over eight bytes, each 0x80 or 0: bit i goes to byte i (lowest bit
+// leftmost) or to byte 7 - i (highest bit leftmost). Shifting the word right by p then
+// gives every byte plane p's weight without spilling into its neighbour.
+struct BitSpread {
+    uint64_t lowFirst[256];
+    uint64_t highFirst[256];
+    BitSpread();
+};
+extern const BitSpread kBitSpread;
+
+// The word reads below take byte k of a load as the k-th byte of the sample and of the
+// grey row, which holds on little-endian machines only.
+static_assert(std::endian::native == std::endian::little,
+              "the word-wide row reads assume a little-endian machine");
+
+inline uint64_t load64(const uint8_t* p) {
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+
+}  // namespace tile_reader_detail
 
 // Reads the grey levels of tile rows for one layout over one sample: the decoding rule
 // itself, with every address wrapped into the sample and the planes weighted 128, 64, ...
@@ -60,3 +88,80 @@ private:
     uint64_t rowStep_[8][kMaxTileSize];  // py * y_delta + p * bitplane_delta, wrapped
     alignas(8) uint8_t grey_[kMaxTileSize + 8];
 };
+
+// Called once per tile row, so kept where the decoding loops can inline them.
+
+using tile_reader_detail::kBitSpread;
+using tile_reader_detail::load64;
+
+inline const uint8_t* TileReader::row(uint64_t base, int64_t py) {
+    if (path_ == RowPath::NarrowWords && readNarrowRow(base, py)) return grey_;
+    for (int64_t i = 0; i < tileSize_; i += 8) std::memset(grey_ + i, 0, 8);
+    for (int p = 0; p < planes_; ++p) {
+        const uint64_t rowBase = addWrapped(base, rowStep_[p][py]);
+        if (path_ == RowPath::Bits || !readPlaneWords(rowBase, p)) readPlaneBits(rowBase, p);
+    }
+    return grey_;
+}
+
+inline void TileReader::readPlaneBits(uint64_t rowBase, int p) {
+    // Locals, since the byte stores below could otherwise alias the members.
+    const int shift = 7 - p;
+    const uint8_t* bytes = bytes_;
+    const uint64_t bits = bits_;
+    const int64_t tileSize = tileSize_;
+    for (int64_t px = 0; px < tileSize; ++px) {
+        const uint64_t sum = rowBase + columnStep_[px];
+        const uint64_t w = sum >= bits ? sum - bits : sum;
+        const unsigned bit = (bytes[w >> 3] >> (w & 7)) & 1u;
+        grey_[px] = uint8_t(grey_[px] | (bit << shift));
+    }
+}
+
+// The lowest address of a plane's row, where the whole row can be read a word at a time:
+// false where it wraps or runs too close to the end of the sample.
+inline bool TileReader::wordRow(uint64_t rowBase, uint64_t& low) const {
+    const uint64_t span = uint64_t(tileSize_) - 1;
+    if (direction_ < 0 && rowBase < span) return false;
+    low = direction_ > 0 ? rowBase : rowBase - span;
+    return low + span < bits_ && ((low + span) >> 3) + 8 <= uint64_t(length_);
+}
+
+// Up to eight pixels whose lowest address is first, spread to their bytes as 0x80 or 0.
+inline uint64_t TileReader::spreadGroup(uint64_t first, unsigned count) const {
+    const unsigned v = unsigned(load64(bytes_ + (first >> 3)) >> (first & 7)) & 0xFFu;
+    if (direction_ > 0) return kBitSpread.lowFirst[v & ((1u << count) - 1)];
+    // Pixel k of the group is bit count - 1 - k of v.
+    return kBitSpread.highFirst[(v << (8 - count)) & 0xFFu];
+}
+
+// Rows of up to eight pixels: every plane's word goes into one register, and the row is
+// stored once. False (nothing written) where a plane's row cannot be read as a word.
+inline bool TileReader::readNarrowRow(uint64_t base, int64_t py) {
+    uint64_t levels = 0;
+    for (int p = 0; p < planes_; ++p) {
+        uint64_t low;
+        if (!wordRow(addWrapped(base, rowStep_[p][py]), low)) return false;
+        levels |= spreadGroup(low, unsigned(tileSize_)) >> p;
+    }
+    std::memcpy(grey_, &levels, 8);  // bytes past the row are scratch
+    return true;
+}
+
+// Eight pixels at a time from one unaligned word; false where the row cannot be read so.
+inline bool TileReader::readPlaneWords(uint64_t rowBase, int p) {
+    uint64_t low;
+    if (!wordRow(rowBase, low)) return false;
+    const uint64_t span = uint64_t(tileSize_) - 1;
+    for (int64_t group = 0; group < tileSize_; group += 8) {
+        const int64_t count = std::min<int64_t>(8, tileSize_ - group);
+        // The lowest address of this group of pixels.
+        const uint64_t first =
+            direction_ > 0 ? low + uint64_t(group) : low + span - uint64_t(group + count - 1);
+        uint64_t current;
+        std::memcpy(&current, grey_ + group, 8);
+        current |= spreadGroup(first, unsigned(count)) >> p;
+        std::memcpy(grey_ + group, &current, 8);  // bytes past the row are scratch
+    }
+    return true;
+}

@@ -120,6 +120,50 @@ CommandResult runCommand(const std::vector<std::string>& args, const std::string
     return result;
 }
 
+ProgramResult runProgram(const std::vector<std::string>& args, const std::filesystem::path& dir,
+                         double timeoutSeconds) {
+    int out[2], err[2];
+    if (pipe(out) != 0 || pipe(err) != 0) throw std::runtime_error("pipe failed");
+    const pid_t pid = spawn(args, "", [&] {
+        if (chdir(dir.c_str()) != 0) _exit(127);
+        const int none = open("/dev/null", O_RDONLY);
+        dup2(none, 0);
+        dup2(out[1], 1);
+        dup2(err[1], 2);
+        for (int fd : {none, out[0], out[1], err[0], err[1]}) close(fd);
+    });
+    close(out[1]);
+    close(err[1]);
+    ProgramResult result;
+    const auto deadline = Clock::now() + std::chrono::duration<double>(timeoutSeconds);
+    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+    std::string* texts[2] = {&result.out, &result.err};
+    int open = 2;
+    char chunk[65536];
+    while (open > 0) {
+        if (Clock::now() > deadline) {
+            killGroup(pid);
+            close(out[0]);
+            close(err[0]);
+            return result;
+        }
+        if (poll(fds, 2, 100) <= 0) continue;
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP))) continue;
+            const ssize_t n = read(fds[i].fd, chunk, sizeof chunk);
+            if (n > 0) {
+                texts[i]->append(chunk, size_t(n));
+            } else {
+                close(fds[i].fd);
+                fds[i].fd = -1;
+                --open;
+            }
+        }
+    }
+    result.status = waitStatus(pid, timeoutSeconds).value_or(-1);
+    return result;
+}
+
 XServer::XServer() {
     int fds[2];
     if (pipe(fds) != 0) throw std::runtime_error("pipe failed");
@@ -273,6 +317,9 @@ std::string viewerProgram() {
 }
 std::string probeProgram() {
     return QUORVANE_PROBE_BIN;
+}
+std::string renderProgram() {
+    return QUORVANE_RENDER_BIN;
 }
 std::filesystem::path sourceDirectory() {
     return QUORVANE_SOURCE_DIR;

@@ -33,6 +33,17 @@ struct CommandResult {
 CommandResult runCommand(const std::vector<std::string>& args, const std::string& display,
                          double timeoutSeconds = 20);
 
+// What a command-line program printed and how it ended.
+struct ProgramResult {
+    int status = -1;  // -1 when it had to be killed
+    std::string out, err;
+};
+
+// Runs a command-line program as a user would from a shell in dir: no display, nothing on
+// standard input; killed after timeout.
+ProgramResult runProgram(const std::vector<std::string>& args, const std::filesystem::path& dir,
+                         double timeoutSeconds = 60);
+
 // An Xvfb server on a display number of its own choosing, stopped on destruction.
 struct XServer {
     pid_t pid = -1;
@@ -81,4 +92,5 @@ void expectPicture(ProgramRun& run, const PixelBuffer& expected);
 // Paths of the programs under test, set by the build.
 std::string viewerProgram();
 std::string probeProgram();
+std::string renderProgram();
 std::filesystem::path sourceDirectory();

@@ -41,6 +41,7 @@ bool encode(const Picture& picture, std::FILE* out, std::string& reason) {
     png_init_io(png, out);
     // The pictures are mostly flat areas, which the fastest level already packs well.
     png_set_compression_level(png, 1);
+    png_set_filter(png, 0, PNG_FILTER_SUB);
     png_set_IHDR(png, info, png_uint_32(picture.width), png_uint_32(picture.height), 8,
                  picture.channels == 1 ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_RGB,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);

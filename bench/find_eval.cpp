@@ -1,0 +1,181 @@
+// Runs quorvane-find's search over the evaluation corpus and prints how well it does: the
+// share of regions found at rank 1 and within the first 5, the fonts of the real files at
+// rank 1, finds above the default confidence per 10 MiB of files without graphics, and the
+// scanning speed.
+//   find_eval CORPUS_DIR [--threads N] [--verbose] [--require-rank1 SHARE] [--require-rank5 SHARE]
+//
+// A region counts as found at rank k when, among the file's finds that overlap it (best
+// first), the k-th is the first whose values decode the region's tiles to the same shapes:
+// tiles at the same bit addresses (so a shift by whole tiles is allowed) whose grey levels
+// agree up to a one-to-one relabelling on at least 90% of their pixels.
+#include <chrono>
+#include <cstring>
+#include <iostream>
+#include <map>
+#include <thread>
+
+#include "cli/find/finder.h"
+#include "find_truth.h"
+
+namespace {
+
+bool bitAt(const std::vector<uint8_t>& bytes, int64_t address) {
+    return (bytes[size_t(address >> 3)] >> (address & 7)) & 1;
+}
+
+int greyAt(const std::vector<uint8_t>& bytes, const TileLayout& l, int64_t base, int64_t x,
+           int64_t y, bool& inside) {
+    int g = 0;
+    for (int p = 0; p < l.greyPlanes(); ++p) {
+        const int64_t a = base + l.bitAddress(0, x, y, p) - l.offset;
+        if (a < 0 || a >= 8 * int64_t(bytes.size())) {
+            inside = false;
+            return 0;
+        }
+        g |= int(bitAt(bytes, a)) << (7 - p);
+    }
+    return g;
+}
+
+bool sameShapes(const std::vector<uint8_t>& bytes, const TruthRegion& truth, const Find& find) {
+    const TileLayout& t = truth.values;
+    const TileLayout& f = find.values;
+    if (t.tileSize != f.tileSize || t.tileDelta != f.tileDelta || t.tileDelta <= 0) return false;
+    const int64_t truthFirst = 8 * truth.start + t.offset;
+    const int64_t findFirst = 8 * find.start + f.offset;
+    if ((((truthFirst - findFirst) % t.tileDelta) + t.tileDelta) % t.tileDelta != 0) return false;
+    const int64_t tiles = std::min<int64_t>(512, 8 * (truth.end - truth.start) / t.tileDelta);
+    std::map<std::pair<int, int>, int64_t> joint;
+    int64_t pixels = 0;
+    for (int64_t k = 0; k < tiles; ++k) {
+        const int64_t base = truthFirst + k * t.tileDelta;
+        for (int64_t y = 0; y < t.tileSize; ++y) {
+            for (int64_t x = 0; x < t.tileSize; ++x) {
+                bool inside = true;
+                const int a = greyAt(bytes, t, base, x, y, inside);
+                const int b = greyAt(bytes, f, base, x, y, inside);
+                if (!inside) continue;
+                ++joint[{a, b}];
+                ++pixels;
+            }
+        }
+    }
+    // The best one-to-one relabelling, taken greedily from the most common pairs.
+    std::vector<std::pair<int64_t, std::pair<int, int>>> pairs;
+    for (const auto& [key, count] : joint) pairs.push_back({count, key});
+    std::sort(pairs.rbegin(), pairs.rend());
+    std::map<int, int> forward, backward;
+    int64_t agree = 0;
+    for (const auto& [count, key] : pairs) {
+        if (forward.count(key.first) || backward.count(key.second)) continue;
+        forward[key.first] = key.second;
+        backward[key.second] = key.first;
+        agree += count;
+    }
+    return pixels > 0 && agree >= pixels * 9 / 10;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::cerr << "usage: find_eval CORPUS_DIR [--threads N] [--verbose] [--require-rank1 S] "
+                     "[--require-rank5 S]\n";
+        return 2;
+    }
+    const std::string corpus = argv[1];
+    FinderOptions options;
+    options.threads = int(std::max(1u, std::thread::hardware_concurrency()));
+    bool verbose = false;
+    double requireRank1 = 0, requireRank5 = 0;
+    for (int i = 2; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--threads" && i + 1 < argc) options.threads = std::atoi(argv[++i]);
+        if (a == "--verbose") verbose = true;
+        if (a == "--require-rank1" && i + 1 < argc) requireRank1 = std::atof(argv[++i]);
+        if (a == "--require-rank5" && i + 1 < argc) requireRank5 = std::atof(argv[++i]);
+    }
+    const Finder finder(options);
+    std::map<std::string, std::vector<TruthRegion>> byFile;
+    for (const TruthRegion& r : readTruth(corpus + "/truth.txt")) byFile[r.path].push_back(r);
+
+    int64_t regions = 0, rank1 = 0, rank5 = 0, fonts = 0, fonts1 = 0;
+    int64_t cleanBytes = 0, cleanFinds = 0, scannedBytes = 0;
+    double seconds = 0;
+    std::map<std::string, std::pair<int, int>> byLayout;  // found at rank 1, of
+    for (const auto& [path, truths] : byFile) {
+        const std::vector<uint8_t> bytes = readWhole(corpus + "/" + path);
+        const auto started = std::chrono::steady_clock::now();
+        std::vector<Find> finds;
+        std::string reason;
+        if (!finder.scan(corpus + "/" + path, finds, reason)) {
+            std::cerr << path << ": " << reason << '\n';
+            return 1;
+        }
+        seconds +=
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        scannedBytes += int64_t(bytes.size());
+        for (const TruthRegion& truth : truths) {
+            if (truth.kind == "clean") {
+                cleanBytes += int64_t(bytes.size());
+                cleanFinds += int64_t(finds.size());
+                if (verbose) {
+                    for (const Find& f : finds)
+                        std::cout << "false  " << path << " " << f.start << "-" << f.end << " "
+                                  << f.layout << " " << f.confidence << '\n';
+                }
+                continue;
+            }
+            int rank = 0, position = 0;
+            for (const Find& f : finds) {
+                if (f.end <= truth.start || f.start >= truth.end) continue;
+                ++position;
+                if (sameShapes(bytes, truth, f)) {
+                    rank = position;
+                    break;
+                }
+            }
+            ++regions;
+            rank1 += rank == 1;
+            rank5 += rank >= 1 && rank <= 5;
+            const std::string family = truth.layout.substr(truth.layout.find('-') + 1);
+            auto& tally = byLayout[truth.kind == "font" ? "font" : family];
+            tally.first += rank == 1;
+            tally.second += 1;
+            if (truth.kind == "font") {
+                ++fonts;
+                fonts1 += rank == 1;
+            }
+            if (verbose && rank != 1) {
+                std::cout << "missed " << path << " " << truth.layout << " " << truth.start << "-"
+                          << truth.end << " rank " << rank;
+                for (const Find& f : finds) {
+                    if (f.end <= truth.start || f.start >= truth.end) continue;
+                    std::cout << " | " << f.start << "-" << f.end << " " << f.layout << " "
+                              << f.confidence;
+                }
+                std::cout << '\n';
+            }
+        }
+    }
+    const double share1 = regions ? double(rank1) / double(regions) : 0;
+    const double share5 = regions ? double(rank5) / double(regions) : 0;
+    const double falsePer10MiB =
+        cleanBytes ? double(cleanFinds) * 10.0 * 1048576 / double(cleanBytes) : 0;
+    std::cout << "| measure | reached | target |\n|---|---|---|\n";
+    std::printf("| regions found at rank 1 | %.1f%% (%lld of %lld) | 90%% |\n", 100 * share1,
+                (long long)rank1, (long long)regions);
+    std::printf("| regions found within the first 5 | %.1f%% | 98%% |\n", 100 * share5);
+    std::printf("| fonts of the real files at rank 1 | %lld of %lld | all |\n", (long long)fonts1,
+                (long long)fonts);
+    std::printf(
+        "| finds above the default confidence per 10 MiB without graphics | %.1f (%lld in %.1f "
+        "MiB) | 1 |\n",
+        falsePer10MiB, (long long)cleanFinds, double(cleanBytes) / 1048576);
+    std::printf("| scanning speed, %d threads | %.1f MB/s | 20 MB/s |\n", options.threads,
+                seconds > 0 ? double(scannedBytes) / seconds / 1e6 : 0);
+    std::cout << "\n| layout | found at rank 1 |\n|---|---|\n";
+    for (const auto& [name, tally] : byLayout)
+        std::printf("| %s | %d of %d |\n", name.c_str(), tally.first, tally.second);
+    return share1 >= requireRank1 && share5 >= requireRank5 ? 0 : 1;
+}

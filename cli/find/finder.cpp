@@ -1,0 +1,260 @@
+#include "cli/find/finder.h"
+
+#include <algorithm>
+#include <atomic>
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+#include "cli/find/block_signal.h"
+#include "cli/find/candidates.h"
+#include "cli/find/tile_model.h"
+#include "samples/regular_file.h"
+
+namespace {
+
+using ReadAt = std::function<int64_t(int64_t offset, uint8_t* out, int64_t count)>;
+
+constexpr int64_t kBlock = BlockSignal::kBlockBytes;
+constexpr int64_t kChunkBytes = int64_t(4) << 20;  // one thread's share of a pass
+constexpr float kHot = 0.18f;                      // a block that looks like graphics
+constexpr int kMaxGap = 2;                         // cold blocks a run may bridge
+constexpr int64_t kMinHotBlocks = 4;
+constexpr int64_t kSampleBytes = 48 << 10;  // what the layouts are tried on, at most
+// Layouts are compared on the same bytes: each reads as many tiles as cover this many.
+constexpr int64_t kCoarseBytes = 1536;
+constexpr int64_t kFineBytes = 12288;
+constexpr size_t kFinalists = 6;
+constexpr double kPriorWeight = 0.006;  // orders layouts that explain the data equally well
+
+struct Region {
+    int64_t start, end;
+};
+
+template <typename Work>
+void parallelFor(int threads, size_t count, Work work) {
+    std::atomic<size_t> next{0};
+    auto worker = [&](int thread) {
+        for (size_t i; (i = next++) < count;) work(thread, i);
+    };
+    std::vector<std::thread> pool;
+    const int helpers = std::min<int>(threads, int(count)) - 1;
+    for (int t = 0; t < helpers; ++t) pool.emplace_back(worker, t + 1);
+    worker(0);
+    for (std::thread& t : pool) t.join();
+}
+
+// Runs of hot blocks, bridging short cold gaps.
+class RegionBuilder {
+public:
+    void push(int64_t blockStart, float signal, std::vector<Region>& done) {
+        if (signal >= kHot) {
+            if (hot_ == 0) start_ = blockStart;
+            ++hot_;
+            end_ = blockStart + kBlock;
+            gap_ = 0;
+        } else if (hot_ > 0 && ++gap_ > kMaxGap) {
+            finish(done);
+        }
+    }
+    void finish(std::vector<Region>& done) {
+        if (hot_ >= kMinHotBlocks) done.push_back({start_, end_});
+        hot_ = 0;
+        gap_ = 0;
+    }
+
+private:
+    int64_t start_ = 0, end_ = 0, hot_ = 0;
+    int gap_ = 0;
+};
+
+// The signals of the blocks in [from, to) of a file of `size` bytes.
+std::vector<float> blockSignals(const ReadAt& read, int64_t size, int64_t far, int64_t from,
+                                int64_t to) {
+    std::vector<float> signals(size_t((to - from) / kBlock), 0.0f);
+    if (far < 48) return signals;
+    const int64_t first = std::max<int64_t>(0, from - far);
+    const int64_t last = std::min(size, to + far + kBlock + BlockSignal::kNearReach);
+    std::vector<uint8_t> data(size_t(last - first + kBlock + BlockSignal::kNearReach), 0);
+    read(first, data.data(), last - first);
+    for (size_t k = 0; k < signals.size(); ++k) {
+        const int64_t b = from + int64_t(k) * kBlock;
+        const int64_t farAt = b + far + kBlock <= size ? b + far : std::max<int64_t>(0, b - far);
+        signals[k] = BlockSignal::of(&data[size_t(b - first)], &data[size_t(farAt - first)]);
+    }
+    return signals;
+}
+
+// Distances at which the bytes of a run repeat themselves best: where one plane of a
+// picture ends and the next begins, the planes resembling each other.
+std::vector<int64_t> planeDistances(const uint8_t* bytes, int64_t length) {
+    std::vector<std::pair<double, int64_t>> peaks;
+    const int64_t compare = std::min<int64_t>(2048, length / 2);
+    for (int64_t d = 64; d + compare <= length; d += 8) {
+        int equal = 0;
+        for (int64_t i = 0; i + 8 <= compare; i += 8) {
+            uint64_t a, b;
+            std::memcpy(&a, bytes + i, 8);
+            std::memcpy(&b, bytes + i + d, 8);
+            equal += std::popcount(~(a ^ b));
+        }
+        peaks.push_back({double(equal) / double(compare * 8), d});
+    }
+    std::sort(peaks.begin(), peaks.end(), std::greater<>());
+    std::vector<int64_t> best;
+    for (size_t i = 0; i < peaks.size() && best.size() < 2; ++i) best.push_back(peaks[i].second);
+    return best;
+}
+
+struct Trial {
+    double rank;  // the score with the layout's prior
+    double score;
+    const Candidate* candidate;
+    int64_t phase;
+};
+
+// The layout and phase that explain a run best.
+Find bestFind(TileModel& model, const ReadAt& read, int64_t size, const Region& region) {
+    const int64_t length = region.end - region.start;
+    std::vector<Candidate> extra;
+    const int64_t sampleLength = std::min(length, kSampleBytes);
+    // Planes a distance apart read up to seven planes further.
+    std::vector<uint8_t> bytes(size_t(std::min(length, int64_t(1) << 20)), 0);
+    read(region.start, bytes.data(), int64_t(bytes.size()));
+    if (length >= 1024) {
+        for (int64_t d : planeDistances(bytes.data(), int64_t(bytes.size()))) {
+            const int planes = int(std::clamp<int64_t>((length + d / 2) / d, 2, 8));
+            for (bool high : {true, false}) extra.push_back(planesApart(planes, d, high));
+        }
+    }
+    (void)size;
+
+    auto trials = [&](int64_t budget,
+                      const std::vector<std::pair<const Candidate*, int64_t>>& which) {
+        std::vector<Trial> out;
+        for (const auto& [c, phase] : which) {
+            const int64_t room =
+                std::min<int64_t>(int64_t(bytes.size()), phase + sampleLength + c->spanBytes) -
+                phase - c->spanBytes;
+            const int64_t fit =
+                std::min(std::min(budget, sampleLength) / c->coveredBytes, room / c->tileBytes);
+            if (fit < 4) continue;
+            const double s = model.score(bytes.data() + phase, int64_t(bytes.size()) - phase,
+                                         c->layout, fit, c->coveredBytes);
+            out.push_back({s + kPriorWeight * c->prior, s, c, phase});
+        }
+        std::sort(out.begin(), out.end(),
+                  [](const Trial& a, const Trial& b) { return a.rank > b.rank; });
+        return out;
+    };
+    std::vector<std::pair<const Candidate*, int64_t>> all;
+    for (const Candidate& c : searchCandidates()) {
+        for (int64_t phase = 0; phase < c.tileBytes; ++phase) all.push_back({&c, phase});
+    }
+    for (const Candidate& c : extra) {
+        for (int64_t phase = 0; phase < c.tileBytes; ++phase) all.push_back({&c, phase});
+    }
+    std::vector<Trial> coarse = trials(kCoarseBytes, all);
+    if (coarse.size() > kFinalists) coarse.resize(kFinalists);
+    std::vector<std::pair<const Candidate*, int64_t>> finalists;
+    for (const Trial& t : coarse) finalists.push_back({t.candidate, t.phase});
+    const std::vector<Trial> fine = trials(kFineBytes, finalists);
+
+    Find find;
+    find.start = region.start;
+    find.end = region.end;
+    if (fine.empty()) return find;
+    const Trial& best = fine.front();
+    find.layout = best.candidate->name;
+    find.values = best.candidate->layout;
+    find.values.offset = int32_t(8 * best.phase + best.candidate->layout.offset);
+    find.score = best.score;
+    find.confidence = Finder::confidenceOf(
+        best.score, std::min(length, kSampleBytes) / best.candidate->tileBytes);
+    return find;
+}
+
+std::vector<Find> scanSource(const FinderOptions& options, const ReadAt& read, int64_t size) {
+    const int threads = std::max(1, options.threads);
+    // The far neighbour: at most half the file away, at the same alignment.
+    const int64_t far = std::min<int64_t>(BlockSignal::kFar, (size / 2) / 48 * 48);
+    const int64_t blocks = (size + kBlock - 1) / kBlock;
+    std::vector<Find> kept;
+    RegionBuilder builder;
+    std::vector<TileModel> models(static_cast<size_t>(threads));
+
+    auto judge = [&](std::vector<Region>& regions) {
+        std::vector<Find> found(regions.size());
+        parallelFor(threads, regions.size(), [&](int thread, size_t i) {
+            found[i] = bestFind(models[size_t(thread)], read, size, regions[i]);
+        });
+        for (Find& f : found) {
+            if (!f.layout.empty() && f.confidence >= options.minConfidence) kept.push_back(f);
+        }
+        std::sort(kept.begin(), kept.end(), [](const Find& a, const Find& b) {
+            return a.confidence != b.confidence ? a.confidence > b.confidence : a.score > b.score;
+        });
+        if (int64_t(kept.size()) > options.top)
+            kept.resize(size_t(std::max<int64_t>(options.top, 0)));
+        regions.clear();
+    };
+
+    const int64_t batchBytes = kChunkBytes * threads;
+    std::vector<Region> regions;
+    for (int64_t batch = 0; batch < blocks * kBlock; batch += batchBytes) {
+        const int64_t batchEnd = std::min(blocks * kBlock, batch + batchBytes);
+        const size_t chunks = size_t((batchEnd - batch + kChunkBytes - 1) / kChunkBytes);
+        std::vector<std::vector<float>> signals(chunks);
+        parallelFor(threads, chunks, [&](int, size_t c) {
+            const int64_t from = batch + int64_t(c) * kChunkBytes;
+            signals[c] =
+                blockSignals(read, size, far, from, std::min(batchEnd, from + kChunkBytes));
+        });
+        for (size_t c = 0; c < chunks; ++c) {
+            const int64_t from = batch + int64_t(c) * kChunkBytes;
+            for (size_t k = 0; k < signals[c].size(); ++k) {
+                builder.push(from + int64_t(k) * kBlock, signals[c][k], regions);
+            }
+        }
+        judge(regions);
+        if (options.progress) options.progress(batchEnd, size);
+    }
+    builder.finish(regions);
+    for (Region& r : regions) r.end = std::min(r.end, size);
+    judge(regions);
+    return kept;
+}
+
+}  // namespace
+
+double Finder::confidenceOf(double score, int64_t tiles) {
+    const double certainty = 1.0 - std::exp(-double(tiles) / 16.0);
+    return certainty / (1.0 + std::exp(-(score - 0.10) / 0.02));
+}
+
+std::vector<Find> Finder::scanBytes(const uint8_t* bytes, int64_t length) const {
+    const ReadAt read = [&](int64_t offset, uint8_t* out, int64_t count) {
+        const int64_t n = std::clamp<int64_t>(length - offset, 0, count);
+        if (n > 0) std::memcpy(out, bytes + offset, size_t(n));
+        return n;
+    };
+    return scanSource(options_, read, length);
+}
+
+bool Finder::scan(const std::string& path, std::vector<Find>& finds, std::string& reason) const {
+    RegularFile file;
+    if (!file.open(path)) {
+        reason = file.reason();
+        return false;
+    }
+    // The reads themselves could run side by side, but a failed one records its reason.
+    std::mutex reading;
+    const ReadAt read = [&](int64_t offset, uint8_t* out, int64_t count) {
+        const std::lock_guard<std::mutex> lock(reading);
+        return file.readAt(offset, out, count);
+    };
+    finds = scanSource(options_, read, file.size());
+    return true;
+}

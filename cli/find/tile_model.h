@@ -1,0 +1,25 @@
+#pragma once
+#include <cstdint>
+
+#include "decode/tile_layout.h"
+
+// How well a layout explains a run of bytes, in bits saved per bit of the bytes its tiles
+// cover: the tiles are decoded and each bit read is coded twice with adaptive counts, once
+// knowing only its place in its byte (what any data of the same bit densities gives, whatever
+// the layout) and once knowing that and its pixel's neighbours to the left and above and the
+// plane above it (what coherent pictures give).
+// Bits a layout leaves unread save nothing, so reading too few planes does not pay.
+// Tiles are laid side by side, so a tile's left column is predicted from the right column of
+// the one before it: tiles cut from one picture in the right orientation continue each other.
+// Random data, text and code save about nothing; blank runs have nothing to save.
+class TileModel {
+public:
+    TileModel();
+    ~TileModel();
+
+    // Scores up to `tiles` tiles of the layout read from bytes[0..length), stopping at the
+    // first that would reach outside; coveredBytes is what one tile's bits lie in. Tiles must
+    // be 1 to 16 pixels wide.
+    double score(const uint8_t* bytes, int64_t length, const TileLayout& layout, int64_t tiles,
+                 int64_t coveredBytes);
+};

@@ -3,6 +3,7 @@
 // rank 1, finds above the default confidence per 10 MiB of files without graphics, and the
 // scanning speed.
 //   find_eval CORPUS_DIR [--threads N] [--verbose] [--require-rank1 SHARE] [--require-rank5 SHARE]
+//             [--require-fonts N]      (exit status 1 when a requirement is not met)
 //
 // A region counts as found at rank k when, among the file's finds that overlap it (best
 // first), the k-th is the first whose values decode the region's tiles to the same shapes:
@@ -88,12 +89,14 @@ int main(int argc, char** argv) {
     options.threads = int(std::max(1u, std::thread::hardware_concurrency()));
     bool verbose = false;
     double requireRank1 = 0, requireRank5 = 0;
+    int64_t requireFonts = 0;
     for (int i = 2; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--threads" && i + 1 < argc) options.threads = std::atoi(argv[++i]);
         if (a == "--verbose") verbose = true;
         if (a == "--require-rank1" && i + 1 < argc) requireRank1 = std::atof(argv[++i]);
         if (a == "--require-rank5" && i + 1 < argc) requireRank5 = std::atof(argv[++i]);
+        if (a == "--require-fonts" && i + 1 < argc) requireFonts = std::atoll(argv[++i]);
     }
     const Finder finder(options);
     std::map<std::string, std::vector<TruthRegion>> byFile;
@@ -177,5 +180,5 @@ int main(int argc, char** argv) {
     std::cout << "\n| layout | found at rank 1 |\n|---|---|\n";
     for (const auto& [name, tally] : byLayout)
         std::printf("| %s | %d of %d |\n", name.c_str(), tally.first, tally.second);
-    return share1 >= requireRank1 && share5 >= requireRank5 ? 0 : 1;
+    return share1 >= requireRank1 && share5 >= requireRank5 && fonts1 >= requireFonts ? 0 : 1;
 }

@@ -31,7 +31,7 @@ std::vector<Candidate> makeCandidates() {
     for (bool high : {true, false}) {
         const int prior = high ? 10 : 8;
         all.push_back({std::string("1 bit, ") + order(high) + ", 8 x 8", rows8(high, 8, 64, 1, 1),
-                       8, 8, 8, prior});
+                       8, 8, 8, 1, prior});
         // Pixels 8 to 15 of a row come from the second byte: lowest bit first they follow on,
         // highest bit first the column-group offsets move them there.
         const int32_t second = high ? 16 : 0;
@@ -40,6 +40,7 @@ std::vector<Candidate> makeCandidates() {
                        32,
                        32,
                        32,
+                       2,
                        prior - 1});
     }
     // A byte a column, columns left to right or right to left, either bit at the top.
@@ -53,6 +54,7 @@ std::vector<Candidate> makeCandidates() {
                            8,
                            8,
                            8,
+                           1,
                            xDelta > 0 ? 6 : 5});
         }
     }
@@ -62,13 +64,13 @@ std::vector<Candidate> makeCandidates() {
             const std::string name = std::to_string(planes) + " planes, " + order(high);
             all.push_back({name + ", interleaved by row",
                            rows8(high, 8 * planes, 64 * planes, planes, 8), 8 * planes, 8 * planes,
-                           8 * planes, prior});
+                           8 * planes, planes, prior});
             all.push_back({name + ", a tile apart", rows8(high, 8, 64 * planes, planes, 64),
-                           8 * planes, 8 * planes, 8 * planes, prior});
+                           8 * planes, 8 * planes, 8 * planes, 1, prior});
         }
     }
     // A byte a pixel: eight planes one bit apart, the highest bit brightest.
-    all.push_back({"8 bits a pixel", {7, 64, 8, 8, 512, 8, -1, 0, 0, 0}, 64, 64, 64, 6});
+    all.push_back({"8 bits a pixel", {7, 64, 8, 8, 512, 8, -1, 0, 0, 0}, 64, 64, 64, 1, 6});
     for (const ChecksumPreset& preset : kChecksumPresets) {
         const TileLayout& l = preset.layout;
         const bool known =
@@ -88,7 +90,8 @@ std::vector<Candidate> makeCandidates() {
                                return std::string(hex);
                            }() +
                            " layout",
-                       layout, tileBytes, span, tileBytes, 4});
+                       layout, tileBytes, span, tileBytes,
+                       std::max<int64_t>(1, std::abs(l.yDelta) / 8), 4});
     }
     return all;
 }
@@ -107,5 +110,6 @@ Candidate planesApart(int planes, int64_t distanceBytes, bool highestFirst) {
             8,
             8 + (planes - 1) * distanceBytes,
             8 * planes,
+            1,
             6};
 }

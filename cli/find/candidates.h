@@ -14,6 +14,7 @@ struct Candidate {
     int64_t tileBytes;     // bytes from one tile to the next: the phases to try
     int64_t spanBytes;     // from a tile's first byte to its last, its planes included
     int64_t coveredBytes;  // bytes holding a tile's bits: its span without the other tiles
+    int64_t rowBytes;      // phases that can matter before whole tiles do: the bytes of a row
     int prior;             // how common the layout is, to order finds the data cannot tell apart
 };
 

@@ -19,15 +19,17 @@ using ReadAt = std::function<int64_t(int64_t offset, uint8_t* out, int64_t count
 
 constexpr int64_t kBlock = BlockSignal::kBlockBytes;
 constexpr int64_t kChunkBytes = int64_t(4) << 20;  // one thread's share of a pass
-constexpr float kHot = 0.18f;                      // a block that looks like graphics
+constexpr float kHot = 0.42f;                      // a block that looks like graphics
 constexpr int kMaxGap = 2;                         // cold blocks a run may bridge
-constexpr int64_t kMinHotBlocks = 4;
+constexpr int64_t kMinHotBlocks = 3;
 constexpr int64_t kSampleBytes = 48 << 10;  // what the layouts are tried on, at most
 // Layouts are compared on the same bytes: each reads as many tiles as cover this many.
-constexpr int64_t kCoarseBytes = 1536;
+constexpr int64_t kCoarseBytes = 768;
+constexpr int64_t kPhaseBytes = 2048;
 constexpr int64_t kFineBytes = 12288;
-constexpr size_t kFinalists = 6;
-constexpr double kPriorWeight = 0.006;  // orders layouts that explain the data equally well
+constexpr size_t kFinalists = 4;
+constexpr int64_t kMinPlaneBytes = 256;  // the smallest plane searched for at a distance
+constexpr double kPriorWeight = 0.006;   // orders layouts that explain the data equally well
 
 struct Region {
     int64_t start, end;
@@ -46,12 +48,18 @@ void parallelFor(int threads, size_t count, Work work) {
     for (std::thread& t : pool) t.join();
 }
 
-// Runs of hot blocks, bridging short cold gaps.
+// Runs of blocks whose signal, averaged over a few blocks, is hot; short cold gaps are
+// bridged. Code and tables reach the threshold now and then in a single block, seldom in
+// several running.
 class RegionBuilder {
 public:
     void push(int64_t blockStart, float signal, std::vector<Region>& done) {
-        if (signal >= kHot) {
-            if (hot_ == 0) start_ = blockStart;
+        recent_[count_++ % kSmoothing] = signal;
+        float sum = 0;
+        for (float v : recent_) sum += v;
+        const bool hot = count_ >= kSmoothing && sum / kSmoothing >= kHot;
+        if (hot) {
+            if (hot_ == 0) start_ = blockStart - (kSmoothing - 1) * kBlock;
             ++hot_;
             end_ = blockStart + kBlock;
             gap_ = 0;
@@ -60,12 +68,15 @@ public:
         }
     }
     void finish(std::vector<Region>& done) {
-        if (hot_ >= kMinHotBlocks) done.push_back({start_, end_});
+        if (hot_ >= kMinHotBlocks) done.push_back({std::max<int64_t>(0, start_), end_});
         hot_ = 0;
         gap_ = 0;
     }
 
 private:
+    static constexpr int kSmoothing = 4;
+    float recent_[kSmoothing] = {};
+    int64_t count_ = 0;
     int64_t start_ = 0, end_ = 0, hot_ = 0;
     int gap_ = 0;
 };
@@ -92,7 +103,7 @@ std::vector<float> blockSignals(const ReadAt& read, int64_t size, int64_t far, i
 std::vector<int64_t> planeDistances(const uint8_t* bytes, int64_t length) {
     std::vector<std::pair<double, int64_t>> peaks;
     const int64_t compare = std::min<int64_t>(2048, length / 2);
-    for (int64_t d = 64; d + compare <= length; d += 8) {
+    for (int64_t d = kMinPlaneBytes; d + compare <= length; d += 8) {
         int equal = 0;
         for (int64_t i = 0; i + 8 <= compare; i += 8) {
             uint64_t a, b;
@@ -116,20 +127,23 @@ struct Trial {
 };
 
 // The layout and phase that explain a run best.
-Find bestFind(TileModel& model, const ReadAt& read, int64_t size, const Region& region) {
+Find bestFind(TileModel& model, const ReadAt& read, const Region& region) {
     const int64_t length = region.end - region.start;
     std::vector<Candidate> extra;
     const int64_t sampleLength = std::min(length, kSampleBytes);
     // Planes a distance apart read up to seven planes further.
     std::vector<uint8_t> bytes(size_t(std::min(length, int64_t(1) << 20)), 0);
     read(region.start, bytes.data(), int64_t(bytes.size()));
-    if (length >= 1024) {
+    if (length >= 2 * kMinPlaneBytes) {
         for (int64_t d : planeDistances(bytes.data(), int64_t(bytes.size()))) {
-            const int planes = int(std::clamp<int64_t>((length + d / 2) / d, 2, 8));
-            for (bool high : {true, false}) extra.push_back(planesApart(planes, d, high));
+            // The run must hold the planes whole: a whole number of them, d bytes each.
+            const int64_t planes = (length + d / 2) / d;
+            if (planes < 2 || planes > 8 || std::abs(planes * d - length) > length / 8 + 256) {
+                continue;
+            }
+            for (bool high : {true, false}) extra.push_back(planesApart(int(planes), d, high));
         }
     }
-    (void)size;
 
     auto trials = [&](int64_t budget,
                       const std::vector<std::pair<const Candidate*, int64_t>>& which) {
@@ -149,30 +163,48 @@ Find bestFind(TileModel& model, const ReadAt& read, int64_t size, const Region& 
                   [](const Trial& a, const Trial& b) { return a.rank > b.rank; });
         return out;
     };
-    std::vector<std::pair<const Candidate*, int64_t>> all;
-    for (const Candidate& c : searchCandidates()) {
-        for (int64_t phase = 0; phase < c.tileBytes; ++phase) all.push_back({&c, phase});
+    // First every layout at the phases that put its rows and planes in place, on a few tiles;
+    // whole tiles do not matter yet.
+    std::vector<std::pair<const Candidate*, int64_t>> first;
+    auto addPhases = [&](const Candidate& c) {
+        for (int64_t phase = 0; phase < c.rowBytes; ++phase) first.push_back({&c, phase});
+    };
+    for (const Candidate& c : searchCandidates()) addPhases(c);
+    for (const Candidate& c : extra) addPhases(c);
+    std::vector<Trial> finalists;
+    for (const Trial& t : trials(kCoarseBytes, first)) {
+        const bool seen = std::any_of(finalists.begin(), finalists.end(),
+                                      [&](const Trial& f) { return f.candidate == t.candidate; });
+        if (!seen) finalists.push_back(t);
+        if (finalists.size() == kFinalists) break;
     }
-    for (const Candidate& c : extra) {
-        for (int64_t phase = 0; phase < c.tileBytes; ++phase) all.push_back({&c, phase});
+    // Then the finalists at every phase that keeps their rows in place, and the best two
+    // phases of each on many tiles.
+    std::vector<std::pair<const Candidate*, int64_t>> best;
+    for (const Trial& f : finalists) {
+        std::vector<std::pair<const Candidate*, int64_t>> phases;
+        for (int64_t phase = f.phase; phase < f.candidate->tileBytes;
+             phase += f.candidate->rowBytes) {
+            phases.push_back({f.candidate, phase});
+        }
+        const std::vector<Trial> ranked = trials(kPhaseBytes, phases);
+        for (size_t i = 0; i < std::min<size_t>(2, ranked.size()); ++i) {
+            best.push_back({ranked[i].candidate, ranked[i].phase});
+        }
     }
-    std::vector<Trial> coarse = trials(kCoarseBytes, all);
-    if (coarse.size() > kFinalists) coarse.resize(kFinalists);
-    std::vector<std::pair<const Candidate*, int64_t>> finalists;
-    for (const Trial& t : coarse) finalists.push_back({t.candidate, t.phase});
-    const std::vector<Trial> fine = trials(kFineBytes, finalists);
+    const std::vector<Trial> fine = trials(kFineBytes, best);
 
     Find find;
     find.start = region.start;
     find.end = region.end;
     if (fine.empty()) return find;
-    const Trial& best = fine.front();
-    find.layout = best.candidate->name;
-    find.values = best.candidate->layout;
-    find.values.offset = int32_t(8 * best.phase + best.candidate->layout.offset);
-    find.score = best.score;
+    const Trial& winner = fine.front();
+    find.layout = winner.candidate->name;
+    find.values = winner.candidate->layout;
+    find.values.offset = int32_t(8 * winner.phase + winner.candidate->layout.offset);
+    find.score = winner.score;
     find.confidence = Finder::confidenceOf(
-        best.score, std::min(length, kSampleBytes) / best.candidate->tileBytes);
+        winner.score, std::min(length, kSampleBytes) / winner.candidate->tileBytes);
     return find;
 }
 
@@ -188,7 +220,7 @@ std::vector<Find> scanSource(const FinderOptions& options, const ReadAt& read, i
     auto judge = [&](std::vector<Region>& regions) {
         std::vector<Find> found(regions.size());
         parallelFor(threads, regions.size(), [&](int thread, size_t i) {
-            found[i] = bestFind(models[size_t(thread)], read, size, regions[i]);
+            found[i] = bestFind(models[size_t(thread)], read, regions[i]);
         });
         for (Find& f : found) {
             if (!f.layout.empty() && f.confidence >= options.minConfidence) kept.push_back(f);

@@ -10,6 +10,7 @@
 
 #include "cli/find/block_signal.h"
 #include "cli/find/candidates.h"
+#include "cli/find/glyph_rows.h"
 #include "cli/find/tile_model.h"
 #include "samples/regular_file.h"
 
@@ -20,7 +21,7 @@ using ReadAt = std::function<int64_t(int64_t offset, uint8_t* out, int64_t count
 constexpr int64_t kBlock = BlockSignal::kBlockBytes;
 constexpr int64_t kChunkBytes = int64_t(4) << 20;  // one thread's share of a pass
 constexpr float kHot = 0.42f;                      // a block that looks like graphics
-constexpr int kMaxGap = 2;                         // cold blocks a run may bridge
+constexpr int kMaxGap = 8;                         // cold blocks a run may bridge
 constexpr int64_t kMinHotBlocks = 3;
 constexpr int64_t kSampleBytes = 48 << 10;  // what the layouts are tried on, at most
 // Layouts are compared on the same bytes: each reads as many tiles as cover this many.
@@ -198,7 +199,23 @@ Find bestFind(TileModel& model, const ReadAt& read, const Region& region) {
     find.start = region.start;
     find.end = region.end;
     if (fine.empty()) return find;
-    const Trial& winner = fine.front();
+    Trial winner = fine.front();
+    // A run that repeats blank rows with a glyph's height is a font stored a byte a row, even
+    // when a transposed or stacked reading explains it as well: the two bit orders stay to
+    // choose from, at the phase where glyphs start.
+    if (winner.candidate->layout.bitplanes <= 3) {
+        if (const auto glyphs = GlyphRows::of(bytes.data(), int64_t(bytes.size()))) {
+            std::vector<std::pair<const Candidate*, int64_t>> rows;
+            for (const Candidate& c : searchCandidates()) {
+                if (c.layout.tileSize == 8 && c.layout.bitplanes == 1 && c.rowBytes == 1 &&
+                    c.layout.yDelta == 8) {
+                    rows.push_back({&c, glyphs->start % 8});
+                }
+            }
+            const std::vector<Trial> font = trials(kFineBytes, rows);
+            if (!font.empty()) winner = font.front();
+        }
+    }
     find.layout = winner.candidate->name;
     find.values = winner.candidate->layout;
     find.values.offset = int32_t(8 * winner.phase + winner.candidate->layout.offset);

@@ -1,0 +1,87 @@
+#include "cli/find/glyph_rows.h"
+
+#include <algorithm>
+#include <bit>
+#include <vector>
+
+namespace {
+
+constexpr int64_t kShortest = 6, kTallest = 32;
+constexpr int64_t kLooked = 8192;     // bytes looked at, at most
+constexpr double kClearPeak = 0.12;   // how much better than usual the period must repeat
+constexpr double kSameAsBest = 0.02;  // multiples of the height repeat about as well
+constexpr double kDivisorSlack = 0.08;
+constexpr int64_t kOpening = 16;  // a run opening with its first glyph has it here
+
+}  // namespace
+
+std::optional<GlyphRows> GlyphRows::of(const uint8_t* bytes, int64_t length) {
+    const int64_t n = std::min(length, kLooked);
+    if (n < 4 * kTallest) return std::nullopt;
+    std::vector<uint8_t> blank(static_cast<size_t>(n));
+    int64_t blanks = 0;
+    for (int64_t i = 0; i < n; ++i) blanks += blank[size_t(i)] = bytes[i] == 0;
+    const double density = double(blanks) / double(n);
+    if (density < 0.1 || density > 0.8) return std::nullopt;
+
+    // How often a row's blankness repeats a period later, for each period.
+    std::vector<double> agreement(kTallest + 1, 0.0);
+    for (int64_t h = 1; h <= kTallest; ++h) {
+        int64_t same = 0;
+        for (int64_t i = 0; i + h < n; ++i) same += blank[size_t(i)] == blank[size_t(i + h)];
+        agreement[size_t(h)] = double(same) / double(n - h);
+    }
+    std::vector<double> sorted(agreement.begin() + 1, agreement.end());
+    std::sort(sorted.begin(), sorted.end());
+    const double usual = sorted[sorted.size() / 2];
+    const double best = *std::max_element(agreement.begin() + kShortest, agreement.end());
+    if (best - usual < kClearPeak) return std::nullopt;
+    int64_t height = kShortest;
+    while (agreement[size_t(height)] < best - kSameAsBest) ++height;
+    // Twice a glyph's height repeats as well as once: take the glyph, not the pair.
+    for (int64_t d = kShortest; d < height; ++d) {
+        if (height % d == 0 && agreement[size_t(d)] >= best - kDivisorSlack) {
+            height = d;
+            break;
+        }
+    }
+
+    // Rows that are blank in most glyphs are margins; they run together across the cut from
+    // one glyph to the next. Below a letter's baseline there is room for descenders, so the
+    // bottom margin is the larger: about a third of the run lies above the next glyph.
+    std::vector<double> empty(static_cast<size_t>(height), 0.0);
+    for (int64_t i = 0; i < n; ++i) empty[size_t(i % height)] += blank[size_t(i)];
+    const auto [fewest, most] = std::minmax_element(empty.begin(), empty.end());
+    const double margin = (*fewest + *most) / 2;
+    auto marginRow = [&](int64_t r) {
+        return empty[size_t(((r % height) + height) % height)] > margin;
+    };
+    int64_t runStart = 0, runLength = 0;
+    double runBlank = 0;
+    for (int64_t r = 0; r < height; ++r) {
+        if (!marginRow(r) || marginRow(r - 1)) continue;  // runs start after a row with ink
+        int64_t length = 0;
+        double blankness = 0;
+        for (; length < height && marginRow(r + length); ++length) {
+            blankness += empty[size_t((r + length) % height)];
+        }
+        if (length > runLength || (length == runLength && blankness > runBlank)) {
+            runLength = length;
+            runStart = r;
+            runBlank = blankness;
+        }
+    }
+    if (runLength == 0 || runLength == height) return std::nullopt;
+    int64_t start = (runStart + runLength - (runLength + 1) / 3) % height;
+
+    // Most character sets begin with a blank glyph (NUL) right after whatever precedes the
+    // font, a header or code: where the run opens so, that is where glyphs start.
+    for (int64_t p = 1; p < kOpening && p + height <= n; ++p) {
+        if (bytes[p - 1] == 0) continue;
+        if (std::all_of(bytes + p, bytes + p + height, [](uint8_t b) { return b == 0; })) {
+            start = p % height;
+            break;
+        }
+    }
+    return GlyphRows{height, start};
+}

@@ -1,0 +1,14 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+
+// Fonts stored a byte a row repeat their blank rows with the height of a glyph: rows above and
+// below each letter are empty. Where a run shows that period, the blank rows tell where each
+// glyph starts.
+struct GlyphRows {
+    int64_t height;  // bytes from one glyph to the next
+    int64_t start;   // where a glyph starts, counted from the first byte of the run, below height
+
+    // The glyph rows of bytes[0..length), if they show clearly.
+    static std::optional<GlyphRows> of(const uint8_t* bytes, int64_t length);
+};

@@ -125,7 +125,8 @@ int main(int argc, char** argv) {
                 if (verbose) {
                     for (const Find& f : finds)
                         std::cout << "false  " << path << " " << f.start << "-" << f.end << " "
-                                  << f.layout << " " << f.confidence << '\n';
+                                  << f.layout << " score " << f.score << " confidence "
+                                  << f.confidence << '\n';
                 }
                 continue;
             }
@@ -148,6 +149,15 @@ int main(int argc, char** argv) {
             if (truth.kind == "font") {
                 ++fonts;
                 fonts1 += rank == 1;
+            }
+            if (verbose && rank == 1) {
+                for (const Find& f : finds) {
+                    if (f.end > truth.start && f.start < truth.end && sameShapes(bytes, truth, f)) {
+                        std::cout << "found  " << path << " score " << f.score << " confidence "
+                                  << f.confidence << '\n';
+                        break;
+                    }
+                }
             }
             if (verbose && rank != 1) {
                 std::cout << "missed " << path << " " << truth.layout << " " << truth.start << "-"

@@ -27,9 +27,12 @@ constexpr int64_t kSampleBytes = 48 << 10;  // what the layouts are tried on, at
 // Layouts are compared on the same bytes: each reads as many tiles as cover this many.
 constexpr int64_t kCoarseBytes = 768;
 constexpr int64_t kPhaseBytes = 2048;
-constexpr int64_t kFineBytes = 12288;
+constexpr int64_t kFineBytes = 6144;
 constexpr size_t kFinalists = 4;
-constexpr int64_t kMinPlaneBytes = 256;  // the smallest plane searched for at a distance
+constexpr int64_t kMinPlaneBytes = 256;
+// How much less a font's rows may explain than the best reading: transposed and stacked
+// readings of a font explain it about as well, other data clearly better.
+constexpr double kFontSlack = 0.08;  // the smallest plane searched for at a distance
 constexpr double kPriorWeight = 0.006;   // orders layouts that explain the data equally well
 
 struct Region {
@@ -213,7 +216,9 @@ Find bestFind(TileModel& model, const ReadAt& read, const Region& region) {
                 }
             }
             const std::vector<Trial> font = trials(kFineBytes, rows);
-            if (!font.empty()) winner = font.front();
+            if (!font.empty() && font.front().score >= winner.score - kFontSlack) {
+                winner = font.front();
+            }
         }
     }
     find.layout = winner.candidate->name;

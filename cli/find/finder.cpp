@@ -20,13 +20,13 @@ using ReadAt = std::function<int64_t(int64_t offset, uint8_t* out, int64_t count
 
 constexpr int64_t kBlock = BlockSignal::kBlockBytes;
 constexpr int64_t kChunkBytes = int64_t(4) << 20;  // one thread's share of a pass
-constexpr float kHot = 0.42f;                      // a block that looks like graphics
+constexpr float kHot = 0.35f;                      // a block that looks like graphics
 constexpr int kMaxGap = 8;                         // cold blocks a run may bridge
 constexpr int64_t kMinHotBlocks = 3;
 constexpr int64_t kSampleBytes = 48 << 10;  // what the layouts are tried on, at most
 // Layouts are compared on the same bytes: each reads as many tiles as cover this many.
-constexpr int64_t kCoarseBytes = 768;
-constexpr int64_t kPhaseBytes = 2048;
+constexpr int64_t kCoarseBytes = 512;
+constexpr int64_t kPhaseBytes = 1024;
 constexpr int64_t kFineBytes = 6144;
 constexpr size_t kFinalists = 4;
 constexpr int64_t kMinPlaneBytes = 256;

@@ -30,10 +30,11 @@ constexpr int64_t kPhaseBytes = 1024;
 constexpr int64_t kFineBytes = 6144;
 constexpr size_t kFinalists = 4;
 constexpr int64_t kMinPlaneBytes = 256;
+constexpr double kClearPlanePeak = 0.2;
 // How much less a font's rows may explain than the best reading: transposed and stacked
 // readings of a font explain it about as well, other data clearly better.
-constexpr double kFontSlack = 0.08;  // the smallest plane searched for at a distance
-constexpr double kPriorWeight = 0.006;   // orders layouts that explain the data equally well
+constexpr double kFontSlack = 0.08;     // the smallest plane searched for at a distance
+constexpr double kPriorWeight = 0.006;  // orders layouts that explain the data equally well
 
 struct Region {
     int64_t start, end;
@@ -117,9 +118,19 @@ std::vector<int64_t> planeDistances(const uint8_t* bytes, int64_t length) {
         }
         peaks.push_back({double(equal) / double(compare * 8), d});
     }
+    if (peaks.empty()) return {};
+    // Planes of one picture resemble each other far more than the picture resembles itself
+    // shifted by any other distance: only a clear peak counts.
+    std::vector<double> values;
+    for (const auto& [similarity, d] : peaks) values.push_back(similarity);
+    std::nth_element(values.begin(), values.begin() + long(values.size() / 2), values.end());
+    const double usual = values[values.size() / 2];
     std::sort(peaks.begin(), peaks.end(), std::greater<>());
     std::vector<int64_t> best;
-    for (size_t i = 0; i < peaks.size() && best.size() < 2; ++i) best.push_back(peaks[i].second);
+    for (size_t i = 0; i < peaks.size() && best.size() < 2; ++i) {
+        if (peaks[i].first - usual < kClearPlanePeak) break;
+        best.push_back(peaks[i].second);
+    }
     return best;
 }
 
@@ -159,8 +170,16 @@ Find bestFind(TileModel& model, const ReadAt& read, const Region& region) {
             const int64_t fit =
                 std::min(std::min(budget, sampleLength) / c->coveredBytes, room / c->tileBytes);
             if (fit < 4) continue;
+            // Planes that are the next tiles' first planes would let a layout predict each
+            // tile from its neighbours: such a layout is judged by its first plane alone.
+            TileLayout judged = c->layout;
+            const int64_t tilesOn = judged.tileDelta ? judged.bitplaneDelta / judged.tileDelta : 0;
+            if (judged.bitplanes > 1 && judged.bitplaneDelta % judged.tileDelta == 0 &&
+                tilesOn >= 1 && tilesOn <= 4) {
+                judged.bitplanes = 1;
+            }
             const double s = model.score(bytes.data() + phase, int64_t(bytes.size()) - phase,
-                                         c->layout, fit, c->coveredBytes);
+                                         judged, fit, c->coveredBytes);
             out.push_back({s + kPriorWeight * c->prior, s, c, phase});
         }
         std::sort(out.begin(), out.end(),

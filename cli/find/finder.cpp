@@ -225,7 +225,7 @@ Find bestFind(TileModel& model, const ReadAt& read, const Region& region) {
     // A run that repeats blank rows with a glyph's height is a font stored a byte a row, even
     // when a transposed or stacked reading explains it as well: the two bit orders stay to
     // choose from, at the phase where glyphs start.
-    if (winner.candidate->layout.bitplanes <= 3) {
+    if (winner.candidate->layout.bitplanes == 1 || winner.candidate->prior < 5) {
         if (const auto glyphs = GlyphRows::of(bytes.data(), int64_t(bytes.size()))) {
             std::vector<std::pair<const Candidate*, int64_t>> rows;
             for (const Candidate& c : searchCandidates()) {

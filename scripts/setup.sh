@@ -9,6 +9,7 @@ packages=(
   libpng-dev libcli11-dev nlohmann-json3-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick
+  console-data seabios
 )
 
 missing=()

@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 #include <thread>
 
+#include "cli/command_line.h"
 #include "cli/file_window.h"
 #include "cli/find/finder.h"
 #include "cli/integer_option.h"
@@ -21,7 +22,6 @@
 namespace {
 
 constexpr int kFailed = 1;
-constexpr int kUsage = 2;
 constexpr int32_t kShownScale = 3;  // the viewer's default block size, for previews
 
 void complain(const std::string& path, const std::string& reason) {
@@ -150,11 +150,7 @@ int main(int argc, char** argv) {
         "neighbours) and a confidence from 0 to 1, with the quorvane-render command that shows "
         "it.\nExit status: 0 every file was searched, 1 a file could not be read or a find not "
         "written (the other files are still searched), 2 a wrong command line.");
-    app.set_version_flag("--version", "quorvane-find " QUORVANE_VERSION);
-    app.failure_message([](const CLI::App*, const CLI::Error& e) {
-        return std::string("quorvane-find: ") + e.what() +
-               "\nRun with --help for more information.\n";
-    });
+    describeProgram(app, "quorvane-find");
     std::vector<std::string> files;
     app.add_option("FILE", files, "the files to search")->required();
     std::optional<int64_t> top, threads;
@@ -178,16 +174,7 @@ int main(int argc, char** argv) {
     const int64_t cores = std::max<int64_t>(1, std::thread::hardware_concurrency());
     addIntegerOption<int64_t>(app, "--threads", threads, 1, 1024, std::to_string(cores),
                               "threads to search with (default: every core)");
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& e) {
-        return app.exit(e);
-    } catch (const CLI::CallForVersion& e) {
-        return app.exit(e);
-    } catch (const CLI::ParseError& e) {
-        app.exit(e);
-        return kUsage;
-    }
+    if (const std::optional<int> status = parseCommandLine(app, argc, argv)) return *status;
 
     FinderOptions options;
     options.threads = int(threads.value_or(cores));

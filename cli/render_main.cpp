@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <limits>
 
+#include "cli/command_line.h"
 #include "cli/file_window.h"
 #include "cli/integer_option.h"
 #include "cli/png_output.h"
@@ -18,7 +19,6 @@
 namespace {
 
 constexpr int kFailed = 1;  // a file could not be read or written
-constexpr int kUsage = 2;   // the command line is wrong
 
 constexpr int32_t kInt32Min = std::numeric_limits<int32_t>::min();
 constexpr int32_t kInt32Max = std::numeric_limits<int32_t>::max();
@@ -49,11 +49,7 @@ int main(int argc, char** argv) {
         "whose byte sum is a preset checksum starts from that preset, as in the viewer.\n"
         "Exit status: 0 written, 1 a file could not be read or written (nothing is left "
         "behind), 2 a wrong command line.");
-    app.set_version_flag("--version", "quorvane-render " QUORVANE_VERSION);
-    app.failure_message([](const CLI::App*, const CLI::Error& e) {
-        return std::string("quorvane-render: ") + e.what() +
-               "\nRun with --help for more information.\n";
-    });
+    describeProgram(app, "quorvane-render");
 
     std::string input, output;
     app.add_option("FILE", input, "the file to decode")->required();
@@ -104,16 +100,7 @@ int main(int argc, char** argv) {
     addIntegerOption<int32_t>(app, "--frame", frame, kInt32Min, kInt32Max, "1",
                               "window: the redraw counter the overlay shows");
 
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& e) {
-        return app.exit(e);
-    } catch (const CLI::CallForVersion& e) {
-        return app.exit(e);
-    } catch (const CLI::ParseError& e) {
-        app.exit(e);  // prints the message and a pointer to --help
-        return kUsage;
-    }
+    if (const std::optional<int> status = parseCommandLine(app, argc, argv)) return *status;
 
     std::string reason;
     FileWindow file;

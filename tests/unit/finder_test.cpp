@@ -1,0 +1,80 @@
+// The finder's parts on data made to have, or to lack, what each looks for.
+#include "cli/find/finder.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "cli/find/block_signal.h"
+#include "cli/find/glyph_rows.h"
+
+namespace {
+
+std::vector<uint8_t> randomBytes(size_t count, uint32_t seed) {
+    std::mt19937 random(seed);
+    std::vector<uint8_t> bytes(count);
+    for (uint8_t& b : bytes) b = uint8_t(random());
+    return bytes;
+}
+
+// A font of 256 glyphs of the given height after a 4-byte header, drawn as letters are: a
+// blank margin above (an eighth of the cell) and a deeper one below (a quarter, room for
+// descenders), and between them a stem and a bar that differ from glyph to glyph.
+std::vector<uint8_t> font(int height, uint32_t seed) {
+    std::mt19937 random(seed);
+    std::vector<uint8_t> bytes = {0x36, 0x04, 0x00, uint8_t(height)};
+    const int top = height / 8, bottom = height / 4;
+    for (int glyph = 0; glyph < 256; ++glyph) {
+        const uint8_t stem = uint8_t(0xC0 >> (random() % 4));
+        const int bar = top + int(random() % unsigned(height - top - bottom));
+        for (int row = 0; row < height; ++row) {
+            const bool margin = row < top || row >= height - bottom;
+            bytes.push_back(margin ? 0 : uint8_t(stem | (row == bar ? 0x7E : 0)));
+        }
+    }
+    return bytes;
+}
+
+TEST(GlyphRows, TellsTheHeightAndWhereGlyphsStart) {
+    for (int height : {8, 14, 16}) {
+        const std::vector<uint8_t> bytes = font(height, uint32_t(height));
+        const auto rows = GlyphRows::of(bytes.data(), int64_t(bytes.size()));
+        ASSERT_TRUE(rows) << height;
+        EXPECT_EQ(rows->height, height);
+        EXPECT_EQ(rows->start, 4 % height) << height;
+    }
+    const std::vector<uint8_t> noise = randomBytes(8192, 1);
+    EXPECT_FALSE(GlyphRows::of(noise.data(), int64_t(noise.size())));
+}
+
+TEST(BlockSignal, RisesForRepeatedRowsOnlyNotForNoiseOrBlankRuns) {
+    const std::vector<uint8_t> noise = randomBytes(8192, 2);
+    const std::vector<uint8_t> blank(8192, 0);
+    const std::vector<uint8_t> glyphs = font(16, 3);
+    EXPECT_LT(BlockSignal::of(noise.data(), noise.data() + BlockSignal::kFar), 0.25f);
+    EXPECT_LT(BlockSignal::of(blank.data(), blank.data() + BlockSignal::kFar), 0.01f);
+    float rows = 0;
+    for (int64_t b = 0; b < 32; ++b) {
+        rows += BlockSignal::of(glyphs.data() + 64 * b, glyphs.data() + 64 * b + 2048) / 32;
+    }
+    EXPECT_GT(rows, 0.35f);
+}
+
+TEST(Finder, FindsAFontInNoiseWithItsTilesInPlaceAndNothingInNoise) {
+    std::vector<uint8_t> bytes = randomBytes(1 << 16, 4);
+    const std::vector<uint8_t> glyphs = font(8, 5);
+    const int64_t at = 20001;  // the header lands here, the glyphs 4 bytes on
+    std::copy(glyphs.begin(), glyphs.end(), bytes.begin() + at);
+    FinderOptions options;
+    const std::vector<Find> finds = Finder(options).scanBytes(bytes.data(), int64_t(bytes.size()));
+    ASSERT_EQ(finds.size(), 1u);
+    const Find& f = finds[0];
+    EXPECT_LT(f.start, at + 4 + 2048);
+    EXPECT_GT(f.end, at + 4);
+    EXPECT_EQ(f.layout, "1 bit, highest first, 8 x 8");
+    // Tiles start where glyphs do.
+    EXPECT_EQ(((8 * f.start + f.values.offset - 7) / 8 - (at + 4)) % 8, 0);
+    EXPECT_TRUE(Finder(options).scanBytes(bytes.data(), at).empty());
+}
+
+}  // namespace

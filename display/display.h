@@ -2,6 +2,7 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <memory>
 
 #include "display/pixel_buffer.h"
 
@@ -17,11 +18,15 @@ struct Display {
     int32_t windowWidth = 0;
     int32_t windowHeight = 0;
     PixelBuffer pixelBuffer;
+    // The buffer as the texture holds it since the last present, so that a present uploads
+    // only the rows that changed; none before the first present, which uploads everything.
+    std::unique_ptr<uint8_t[]> uploaded;
 
     // Opens the window and makes everything the picture needs; false, with the reason
     // logged and SDL's window side left for the caller to shut down, when there is no
     // usable OpenGL context.
     bool create();
     bool buildShaderProgram();
-    void present() const;
+    void present();
+    void uploadChangedRows();
 };

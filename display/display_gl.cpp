@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "display/display.h"
@@ -175,13 +176,40 @@ bool Display::buildShaderProgram() {
     return true;
 }
 
-void Display::present() const {
+// Sends the texture the band of rows that differ from what it holds. Most key presses change
+// a small part of the picture (a selection move only the overlay's lines), and the upload of
+// the whole buffer is a large part of a present under software OpenGL.
+void Display::uploadChangedRows() {
+    const size_t stride = size_t(pixelBuffer.width) * 3;
+    const size_t bytes = stride * size_t(pixelBuffer.height);
+    int32_t first = 0, last = pixelBuffer.height - 1;
+    if (!uploaded) {
+        uploaded.reset(new (std::nothrow) uint8_t[bytes]);
+    } else {
+        auto same = [&](int32_t row) {
+            return std::memcmp(pixelBuffer.data + size_t(row) * stride,
+                               uploaded.get() + size_t(row) * stride, stride) == 0;
+        };
+        while (first <= last && same(first)) ++first;
+        while (last > first && same(last)) --last;
+        if (first > last) return;
+    }
+    const size_t offset = size_t(first) * stride;
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, first, pixelBuffer.width, last - first + 1, GL_RGB,
+                    GL_UNSIGNED_BYTE, pixelBuffer.data + offset);
+    // Without room for the copy every present uploads the whole buffer, as it always may.
+    if (uploaded) {
+        std::memcpy(uploaded.get() + offset, pixelBuffer.data + offset,
+                    size_t(last - first + 1) * stride);
+    }
+}
+
+void Display::present() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, texture);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, pixelBuffer.width, pixelBuffer.height, GL_RGB,
-                    GL_UNSIGNED_BYTE, pixelBuffer.data);
+    uploadChangedRows();
     glUseProgram(program);
     glUniform1i(fontUniform, 0);
     glActiveTexture(GL_TEXTURE0);

@@ -1,17 +1,50 @@
 // Shows a known pattern through the real display code, then waits for q or a close.
+// With --partial it changes a band of the picture, presents again and reads the texture
+// back: it must equal the buffer (exit status 0) although only the band was sent.
+#include <GL/glew.h>
 #include <SDL.h>
 
+#include <cstdio>
+#include <cstring>
 #include <memory>
+#include <vector>
 
 #include "display/display.h"
 #include "support/probe_pattern.h"
 
-int main(int, char**) {
+namespace {
+
+bool textureEqualsBuffer(const Display& display) {
+    const PixelBuffer& buffer = display.pixelBuffer;
+    std::vector<uint8_t> texture(PixelBuffer::kBytes);
+    glBindTexture(GL_TEXTURE_2D, display.texture);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texture.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return std::memcmp(texture.data(), buffer.data, PixelBuffer::kBytes) == 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
     SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
     auto display = std::make_unique<Display>();
-    display->create();
+    if (!display->create()) return 2;
     drawProbePattern(display->pixelBuffer);
     display->present();
+    if (argc > 1 && std::strcmp(argv[1], "--partial") == 0) {
+        const bool first = textureEqualsBuffer(*display);
+        FillColor{9, 99, 199}.fillRect(display->pixelBuffer, 300, 400, 700, 430);
+        FillColor{1, 2, 3}.fillRect(display->pixelBuffer, 5, 990, 6, 990);
+        display->present();
+        const bool second = textureEqualsBuffer(*display);
+        display->present();  // nothing changed: nothing to send
+        const bool third = textureEqualsBuffer(*display);
+        std::printf("first %d, after a change %d, unchanged %d\n", first, second, third);
+        SDL_DestroyRenderer(display->renderer);
+        SDL_DestroyWindow(display->window);
+        SDL_Quit();
+        return first && second && third ? 0 : 1;
+    }
     SDL_Event event;
     while (SDL_WaitEvent(&event)) {
         if (event.type == SDL_QUIT) break;

@@ -39,6 +39,15 @@ TEST(Presentation, BufferArrivesInTheWindowPixelForPixel) {
     EXPECT_EQ(run.waitForExit(), 0);
 }
 
+// A present sends only the rows that changed; the texture must still hold the whole buffer.
+TEST(Presentation, APartialUploadLeavesTheTextureEqualToTheBuffer) {
+    XServer x;
+    const CommandResult probe = runCommand({probeProgram(), "--partial"}, x.display, 60);
+    EXPECT_EQ(probe.status, 0) << probe.out;
+    EXPECT_NE(probe.out.find("first 1, after a change 1, unchanged 1"), std::string::npos)
+        << probe.out;
+}
+
 TEST(Startup, PrintsThreeStatusLinesAndDrawsBeforeAnyEvent) {
     XServer x;
     WorkDirectory dir;

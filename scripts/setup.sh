@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   g++ clang libclang-rt-14-dev cmake ninja-build pkg-config
-  libsdl2-dev libglew-dev libgl-dev libx11-dev libgl1-mesa-dri
+  libsdl2-dev libglew-dev libgl-dev libx11-dev libxtst-dev libgl1-mesa-dri
   libpng-dev libcli11-dev nlohmann-json3-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool imagemagick

@@ -1,10 +1,11 @@
 // Shows a known pattern through the real display code, then waits for q or a close.
-// With --partial it changes a band of the picture, presents again and reads the texture
-// back: it must equal the buffer (exit status 0) although only the band was sent.
+// With QUORVANE_PROBE_PARTIAL set it changes a band of the picture, presents again and reads
+// the texture back: it must equal the buffer (exit status 0) although only the band was sent.
 #include <GL/glew.h>
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -25,13 +26,13 @@ bool textureEqualsBuffer(const Display& display) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int, char**) {
     SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
     auto display = std::make_unique<Display>();
     if (!display->create()) return 2;
     drawProbePattern(display->pixelBuffer);
     display->present();
-    if (argc > 1 && std::strcmp(argv[1], "--partial") == 0) {
+    if (std::getenv("QUORVANE_PROBE_PARTIAL")) {
         const bool first = textureEqualsBuffer(*display);
         FillColor{9, 99, 199}.fillRect(display->pixelBuffer, 300, 400, 700, 430);
         FillColor{1, 2, 3}.fillRect(display->pixelBuffer, 5, 990, 6, 990);
@@ -40,6 +41,7 @@ int main(int argc, char** argv) {
         display->present();  // nothing changed: nothing to send
         const bool third = textureEqualsBuffer(*display);
         std::printf("first %d, after a change %d, unchanged %d\n", first, second, third);
+        std::fflush(stdout);
         SDL_DestroyRenderer(display->renderer);
         SDL_DestroyWindow(display->window);
         SDL_Quit();

@@ -42,10 +42,12 @@ TEST(Presentation, BufferArrivesInTheWindowPixelForPixel) {
 // A present sends only the rows that changed; the texture must still hold the whole buffer.
 TEST(Presentation, APartialUploadLeavesTheTextureEqualToTheBuffer) {
     XServer x;
-    const CommandResult probe = runCommand({probeProgram(), "--partial"}, x.display, 60);
-    EXPECT_EQ(probe.status, 0) << probe.out;
-    EXPECT_NE(probe.out.find("first 1, after a change 1, unchanged 1"), std::string::npos)
-        << probe.out;
+    WorkDirectory dir;
+    ProgramRun run(probeProgram(), dir, x.display, {"QUORVANE_PROBE_PARTIAL=1"});
+    EXPECT_EQ(run.waitForExit(60), 0) << run.standardOutput() << run.standardError();
+    EXPECT_NE(run.standardOutput().find("first 1, after a change 1, unchanged 1"),
+              std::string::npos)
+        << run.standardOutput();
 }
 
 TEST(Startup, PrintsThreeStatusLinesAndDrawsBeforeAnyEvent) {

@@ -103,7 +103,8 @@ double TileModel::score(const uint8_t* bytes, int64_t length, const TileLayout& 
                                              ((upLeft >> shift) & 1u) << 2 | above << 3;
                     const unsigned first = p == 0 ? 16u : 0u;
                     neighbourBits += byNeighbours[places[p][x]][context | first].code(bit);
-                    spatialBits += bySpatial[places[p][x]][context & 7u].code(bit);
+                    // With one plane there is no plane above: both models are the same.
+                    if (planes > 1) spatialBits += bySpatial[places[p][x]][context & 7u].code(bit);
                 }
             }
             rightColumn[y] = current[side];
@@ -118,6 +119,7 @@ double TileModel::score(const uint8_t* bytes, int64_t length, const TileLayout& 
     // beyond a margin for each plane past the first, and then by half.
     if (scored == 0) return 0;
     const double covered = std::max(read, 8.0 * double(coveredBytes * scored));
+    if (planes == 1) spatialBits = neighbourBits;
     const double spatial = (byteBits - spatialBits) / covered;
     const double fromAbove = (spatialBits - neighbourBits) / covered;
     return spatial + 0.5 * std::max(0.0, fromAbove - kPlaneMargin * (planes - 1));

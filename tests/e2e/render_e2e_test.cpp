@@ -16,6 +16,7 @@
 #include "decode/parameter_names.h"
 #include "e2e/harness.h"
 #include "e2e/reference_run.h"
+#include "support/random_bytes.h"
 #include "support/reference_decoder.h"
 
 namespace {
@@ -39,13 +40,6 @@ ReadPicture readPng(const std::filesystem::path& path) {
     picture.rgb.resize(size_t(3 * picture.width * picture.height));
     in.read(reinterpret_cast<char*>(picture.rgb.data()), std::streamsize(picture.rgb.size()));
     return picture;
-}
-
-std::vector<uint8_t> randomBytes(size_t count, uint32_t seed) {
-    std::mt19937 random(seed);
-    std::vector<uint8_t> bytes(count);
-    for (uint8_t& b : bytes) b = uint8_t(random());
-    return bytes;
 }
 
 using Values = std::vector<std::pair<std::string_view, int32_t>>;

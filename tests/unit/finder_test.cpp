@@ -7,15 +7,9 @@
 
 #include "cli/find/block_signal.h"
 #include "cli/find/glyph_rows.h"
+#include "support/random_bytes.h"
 
 namespace {
-
-std::vector<uint8_t> randomBytes(size_t count, uint32_t seed) {
-    std::mt19937 random(seed);
-    std::vector<uint8_t> bytes(count);
-    for (uint8_t& b : bytes) b = uint8_t(random());
-    return bytes;
-}
 
 // A font of 256 glyphs of the given height after a 4-byte header, drawn as letters are: a
 // blank margin above (an eighth of the cell) and a deeper one below (a quarter, room for

@@ -10,17 +10,12 @@ namespace {
 
 constexpr uint8_t kBarRgb[3] = {0, 0, 255};  // the viewer's bar colour
 
-uint64_t wrapped(int64_t address, int64_t bits) {
-    const int64_t r = address % bits;
-    return uint64_t(r < 0 ? r + bits : r);
-}
-
 }  // namespace
 
 int64_t TileSheet::defaultTiles(int64_t length, const TileLayout& layout) {
     if (length <= 0) return 0;
     const int64_t bits = 8 * length;
-    const int64_t first = int64_t(wrapped(layout.offset, bits));
+    const int64_t first = int64_t(wrapBitAddress(layout.offset, bits));
     const int64_t step = layout.tileDelta;
     int64_t count = 1;
     if (step > 0) count = (bits - first + step - 1) / step;

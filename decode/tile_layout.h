@@ -55,6 +55,13 @@ struct TileLayout {
     bool operator==(const TileLayout&) const = default;
 };
 
+// A bit address wrapped into a sample of `bits` bits: negative addresses count back from the
+// end, addresses past it start again at the beginning.
+inline uint64_t wrapBitAddress(int64_t address, int64_t bits) {
+    const int64_t r = address % bits;
+    return uint64_t(r < 0 ? r + bits : r);
+}
+
 // Each layout value with the parameter that holds it, in field order.
 inline constexpr struct {
     std::string_view name;

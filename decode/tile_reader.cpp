@@ -2,16 +2,6 @@
 
 #include <cstring>
 
-namespace {
-
-// A bit address wrapped into [0, bits): negative addresses count back from the end.
-uint64_t wrapAddress(int64_t address, int64_t bits) {
-    const int64_t r = address % bits;
-    return uint64_t(r < 0 ? r + bits : r);
-}
-
-}  // namespace
-
 namespace tile_reader_detail {
 
 BitSpread::BitSpread() {
@@ -41,15 +31,15 @@ void TileReader::prepare(const uint8_t* bytes, int64_t length, const TileLayout&
     path_ = direction_ == 0  ? RowPath::Bits
             : tileSize_ <= 8 ? RowPath::NarrowWords
                              : RowPath::Words;
-    firstTile_ = wrapAddress(layout.offset, bits);
-    tileStep_ = wrapAddress(layout.tileDelta, bits);
+    firstTile_ = wrapBitAddress(layout.offset, bits);
+    tileStep_ = wrapBitAddress(layout.tileDelta, bits);
     for (int64_t px = 0; px < tileSize_; ++px) {
-        columnStep_[px] = wrapAddress(px * layout.xDelta + layout.columnGroupOffset(px), bits);
+        columnStep_[px] = wrapBitAddress(px * layout.xDelta + layout.columnGroupOffset(px), bits);
     }
     for (int p = 0; p < planes_; ++p) {
         for (int64_t py = 0; py < tileSize_; ++py) {
             rowStep_[p][py] =
-                wrapAddress(py * layout.yDelta + p * int64_t(layout.bitplaneDelta), bits);
+                wrapBitAddress(py * layout.yDelta + p * int64_t(layout.bitplaneDelta), bits);
         }
     }
 }

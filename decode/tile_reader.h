@@ -91,9 +91,6 @@ private:
 
 // Called once per tile row, so kept where the decoding loops can inline them.
 
-using tile_reader_detail::kBitSpread;
-using tile_reader_detail::load64;
-
 inline const uint8_t* TileReader::row(uint64_t base, int64_t py) {
     if (path_ == RowPath::NarrowWords && readNarrowRow(base, py)) return grey_;
     for (int64_t i = 0; i < tileSize_; i += 8) std::memset(grey_ + i, 0, 8);
@@ -129,10 +126,11 @@ inline bool TileReader::wordRow(uint64_t rowBase, uint64_t& low) const {
 
 // Up to eight pixels whose lowest address is first, spread to their bytes as 0x80 or 0.
 inline uint64_t TileReader::spreadGroup(uint64_t first, unsigned count) const {
-    const unsigned v = unsigned(load64(bytes_ + (first >> 3)) >> (first & 7)) & 0xFFu;
-    if (direction_ > 0) return kBitSpread.lowFirst[v & ((1u << count) - 1)];
+    const unsigned v =
+        unsigned(tile_reader_detail::load64(bytes_ + (first >> 3)) >> (first & 7)) & 0xFFu;
+    if (direction_ > 0) return tile_reader_detail::kBitSpread.lowFirst[v & ((1u << count) - 1)];
     // Pixel k of the group is bit count - 1 - k of v.
-    return kBitSpread.highFirst[(v << (8 - count)) & 0xFFu];
+    return tile_reader_detail::kBitSpread.highFirst[(v << (8 - count)) & 0xFFu];
 }
 
 // Rows of up to eight pixels: every plane's word goes into one register, and the row is

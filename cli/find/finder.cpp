@@ -43,13 +43,13 @@ struct Region {
 template <typename Work>
 void parallelFor(int threads, size_t count, Work work) {
     std::atomic<size_t> next{0};
-    auto worker = [&](int thread) {
-        for (size_t i; (i = next++) < count;) work(thread, i);
+    auto worker = [&] {
+        for (size_t i; (i = next++) < count;) work(i);
     };
     std::vector<std::thread> pool;
     const int helpers = std::min<int>(threads, int(count)) - 1;
-    for (int t = 0; t < helpers; ++t) pool.emplace_back(worker, t + 1);
-    worker(0);
+    for (int t = 0; t < helpers; ++t) pool.emplace_back(worker);
+    worker();
     for (std::thread& t : pool) t.join();
 }
 
@@ -142,7 +142,7 @@ struct Trial {
 };
 
 // The layout and phase that explain a run best.
-Find bestFind(TileModel& model, const ReadAt& read, const Region& region) {
+Find bestFind(const ReadAt& read, const Region& region) {
     const int64_t length = region.end - region.start;
     std::vector<Candidate> extra;
     const int64_t sampleLength = std::min(length, kSampleBytes);
@@ -178,7 +178,7 @@ Find bestFind(TileModel& model, const ReadAt& read, const Region& region) {
                 tilesOn >= 1 && tilesOn <= 4) {
                 judged.bitplanes = 1;
             }
-            const double s = model.score(bytes.data() + phase, int64_t(bytes.size()) - phase,
+            const double s = scoreLayout(bytes.data() + phase, int64_t(bytes.size()) - phase,
                                          judged, fit, c->coveredBytes);
             out.push_back({s + kPriorWeight * c->prior, s, c, phase});
         }
@@ -256,13 +256,11 @@ std::vector<Find> scanSource(const FinderOptions& options, const ReadAt& read, i
     const int64_t blocks = (size + kBlock - 1) / kBlock;
     std::vector<Find> kept;
     RegionBuilder builder;
-    std::vector<TileModel> models(static_cast<size_t>(threads));
 
     auto judge = [&](std::vector<Region>& regions) {
         std::vector<Find> found(regions.size());
-        parallelFor(threads, regions.size(), [&](int thread, size_t i) {
-            found[i] = bestFind(models[size_t(thread)], read, regions[i]);
-        });
+        parallelFor(threads, regions.size(),
+                    [&](size_t i) { found[i] = bestFind(read, regions[i]); });
         for (Find& f : found) {
             if (!f.layout.empty() && f.confidence >= options.minConfidence) kept.push_back(f);
         }
@@ -280,7 +278,7 @@ std::vector<Find> scanSource(const FinderOptions& options, const ReadAt& read, i
         const int64_t batchEnd = std::min(blocks * kBlock, batch + batchBytes);
         const size_t chunks = size_t((batchEnd - batch + kChunkBytes - 1) / kChunkBytes);
         std::vector<std::vector<float>> signals(chunks);
-        parallelFor(threads, chunks, [&](int, size_t c) {
+        parallelFor(threads, chunks, [&](size_t c) {
             const int64_t from = batch + int64_t(c) * kChunkBytes;
             signals[c] =
                 blockSignals(read, size, far, from, std::min(batchEnd, from + kChunkBytes));

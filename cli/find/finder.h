@@ -12,7 +12,7 @@ struct Find {
     int64_t end = 0;    // one past its last byte
     std::string layout;
     TileLayout values{};  // relative to start: the offset lies within the first tile
-    double score = 0;     // bits saved per bit read (see TileModel)
+    double score = 0;     // bits saved per bit covered (see scoreLayout)
     double confidence = 0;
 };
 

@@ -36,11 +36,8 @@ constexpr double kPlaneMargin = 0.06;  // bits per bit the plane above must add,
 
 }  // namespace
 
-TileModel::TileModel() = default;
-TileModel::~TileModel() = default;
-
-double TileModel::score(const uint8_t* bytes, int64_t length, const TileLayout& layout,
-                        int64_t tiles, int64_t coveredBytes) {
+double scoreLayout(const uint8_t* bytes, int64_t length, const TileLayout& layout, int64_t tiles,
+                   int64_t coveredBytes) {
     const int side = layout.tileSize;
     const int planes = layout.greyPlanes();
     if (tiles <= 0 || side <= 0 || side > kMaxSide || planes <= 0 || length <= 0) return 0;

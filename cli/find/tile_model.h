@@ -12,14 +12,9 @@
 // Tiles are laid side by side, so a tile's left column is predicted from the right column of
 // the one before it: tiles cut from one picture in the right orientation continue each other.
 // Random data, text and code save about nothing; blank runs have nothing to save.
-class TileModel {
-public:
-    TileModel();
-    ~TileModel();
-
-    // Scores up to `tiles` tiles of the layout read from bytes[0..length), stopping at the
-    // first that would reach outside; coveredBytes is what one tile's bits lie in. Tiles must
-    // be 1 to 16 pixels wide.
-    double score(const uint8_t* bytes, int64_t length, const TileLayout& layout, int64_t tiles,
-                 int64_t coveredBytes);
-};
+//
+// Scores up to `tiles` tiles of the layout read from bytes[0..length), stopping at the first
+// that would reach outside; coveredBytes is what one tile's bits lie in. Tiles must be 1 to
+// 16 pixels wide.
+double scoreLayout(const uint8_t* bytes, int64_t length, const TileLayout& layout, int64_t tiles,
+                   int64_t coveredBytes);

@@ -111,7 +111,6 @@ void Application::applyInput() {
 }
 
 void Application::drawPicture() {
-    display.pixelBuffer.clear();
     decodeTiles(fillColor, display, sample.bytes.get(), sample.count(), parameters);
     drawOverlay(*this);
 }

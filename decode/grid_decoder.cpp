@@ -1,6 +1,7 @@
 #include "decode/grid_decoder.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <limits>
 
@@ -18,48 +19,68 @@ int32_t clampCoordinate(int64_t value) {
                                        std::numeric_limits<int32_t>::max()));
 }
 
+// The vertical bars of a screen line, the first at line and one every cellBytes after it,
+// written over the slots the line's expansion left for them. Narrow bars are stored as
+// constants, which is most of the work of lines across many small tiles.
+template <size_t Bytes>
+void writeBarsOf(uint8_t* line, size_t cellBytes, int64_t count) {
+    static constexpr auto kPattern = [] {
+        std::array<uint8_t, Bytes> bar{};
+        const int32_t channels[3] = {kBarColor.r, kBarColor.g, kBarColor.b};
+        for (size_t i = 0; i < Bytes; ++i) bar[i] = uint8_t(channels[i % 3]);
+        return bar;
+    }();
+    for (int64_t i = 0; i < count; ++i, line += cellBytes) {
+        std::memcpy(line, kPattern.data(), Bytes);
+    }
+}
+
+void writeBars(uint8_t* line, size_t cellBytes, int64_t count, const uint8_t* bar,
+               size_t barBytes) {
+    switch (barBytes) {
+        case 3:
+            return writeBarsOf<3>(line, cellBytes, count);
+        case 6:
+            return writeBarsOf<6>(line, cellBytes, count);
+        case 9:
+            return writeBarsOf<9>(line, cellBytes, count);
+        case 12:
+            return writeBarsOf<12>(line, cellBytes, count);
+        default:
+            for (int64_t i = 0; i < count; ++i, line += cellBytes) copyRun(line, bar, barBytes);
+    }
+}
+
 void fill(PixelBuffer& picture, int64_t x1, int64_t y1, int64_t x2, int64_t y2) {
     kBarColor.fillRect(picture, clampCoordinate(x1), clampCoordinate(y1), clampCoordinate(x2),
                        clampCoordinate(y2));
-}
-
-// Writes a row of grey levels as one screen line of s x s blocks: each level becomes 3 x s
-// equal bytes. A block's 8-byte moves may run into the next block, which overwrites them;
-// the blocks at the end of the row, where they would run past it, are written exactly.
-inline void expandRow(const uint8_t* grey, int64_t count, int64_t s, uint8_t* out) {
-    const size_t span = size_t(3 * s);
-    const size_t reach = (span + 7) & ~size_t(7);
-    const size_t total = size_t(count) * span;
-    int64_t px = 0;
-    size_t pos = 0;
-    for (; px < count && pos + reach <= total; ++px, pos += span) {
-        const uint64_t v = grey[px] * kEveryByte;
-        for (size_t k = 0; k < span; k += 8) std::memcpy(out + pos + k, &v, 8);
-    }
-    for (; px < count; ++px, pos += span) {
-        uint8_t pattern[16];
-        const uint64_t v = grey[px] * kEveryByte;
-        std::memcpy(pattern, &v, 8);
-        std::memcpy(pattern + 8, &v, 8);
-        for (size_t k = 0; k < span; k += 16) {
-            copyShort(out + pos + k, pattern, std::min<size_t>(16, span - k));
-        }
-    }
 }
 
 }  // namespace
 
 bool GridDecoder::draw(PixelBuffer& picture, const uint8_t* bytes, int64_t length,
                        const TileLayout& layout, int32_t scale) {
-    if (length <= 0 || !bytes) return false;
     const GridGeometry grid = GridGeometry::of(scale, layout.tileSize);
-    if (!grid.hasBars()) return false;
+    if (length <= 0 || !bytes || !grid.hasBars()) {
+        picture.clear();
+        return false;
+    }
     const bool withTiles = grid.hasCells() && layout.tileSize > 0;
+    picture.clearOutside(withTiles ? paintedWhole(picture, grid) : PixelRect{});
     drawBars(picture, grid, withTiles);
     if (!withTiles) return true;
     reader_.prepare(bytes, length, layout);
     drawTileRows(picture, grid);
     return true;
+}
+
+// With tiles, the horizontal bars and the tiles' lines (vertical bars included) follow each
+// other without a gap from the first bar to the last and span the same width, so they
+// leave nothing of that rectangle as it was.
+PixelRect GridDecoder::paintedWhole(const PixelBuffer& picture, const GridGeometry& grid) {
+    return {int32_t(GridGeometry::kLeft), int32_t(std::max<int64_t>(grid.barsTop(), 0)),
+            int32_t(std::min<int64_t>(grid.barsRight(), picture.width - 1)),
+            int32_t(std::min<int64_t>(grid.barsBottom(), picture.height - 1))};
 }
 
 // Where tiles are drawn, the vertical bars beside them are written with the tiles' lines;
@@ -75,40 +96,40 @@ void GridDecoder::drawBars(PixelBuffer& picture, const GridGeometry& grid, bool 
 }
 
 // Tile rows are written a screen line at a time across all their tiles, so memory is
-// written in order; the first line of each row of blocks is then copied down whole.
-// Every block lies inside the picture: the last tile of a row ends at columns * pitch
-// <= kAreaWidth, the last row of tiles above kTop + kAreaHeight.
+// written in order: the line's levels are gathered with a slot for each bar, expanded to
+// blocks in one pass, and the bars written over their slots; the first line of each row
+// of blocks is then copied down whole. Every block lies inside the picture: the last tile
+// of a row ends at columns * pitch <= kAreaWidth, the last row of tiles above
+// kTop + kAreaHeight.
 void GridDecoder::drawTileRows(PixelBuffer& picture, const GridGeometry& grid) {
     const int64_t s = grid.blockSize;
     const int64_t tileSize = reader_.tileSize();
+    const int64_t cellLevels = tileSize + 1;
+    const int64_t lineLevels = grid.columns * cellLevels;
     const size_t stride = size_t(picture.width) * 3;
     // From the first bar to the last, which can reach past the right edge for large block
     // sizes: the part of it outside the picture is dropped, as the fill would drop it.
     const int64_t lineEnd = std::min<int64_t>(grid.barsRight(), picture.width - 1);
     const size_t lineBytes = size_t(lineEnd) * 3;
     const size_t barBytes = size_t(3 * s);
-    const size_t lastBarBytes = lineBytes - size_t(grid.columns * grid.pitch) * 3;
+    const size_t cellBytes = size_t(grid.pitch) * 3;
+    const size_t lastBarBytes = lineBytes - size_t(grid.columns) * cellBytes;
     for (size_t i = 0; i < barBytes; i += 3) {
         bar_[i] = uint8_t(kBarColor.r);
         bar_[i + 1] = uint8_t(kBarColor.g);
         bar_[i + 2] = uint8_t(kBarColor.b);
     }
+    expander_.prepare(s);
     uint64_t tileBase = reader_.firstTile();
     for (int64_t ty = 0; ty < grid.rows; ++ty) {
-        for (int64_t tx = 0; tx < grid.columns; ++tx) {
-            tileBases_[tx] = tileBase;
-            tileBase = reader_.nextTile(tileBase);
-        }
+        tileBase = reader_.tileBases(tileBase, grid.columns, tileBases_);
         for (int64_t py = 0; py < tileSize; ++py) {
+            reader_.readRows(tileBases_, grid.columns, py, lineGrey_ + 1, cellLevels);
             uint8_t* line =
                 picture.pixelAt(int32_t(GridGeometry::kLeft), int32_t(grid.cellY(ty) + py * s));
-            copyRun(line, bar_, barBytes);
-            for (int64_t tx = 0; tx < grid.columns; ++tx) {
-                uint8_t* cell = line + size_t(tx * grid.pitch) * 3 + barBytes;
-                expandRow(reader_.row(tileBases_[tx], py), tileSize, s, cell);
-                copyRun(cell + size_t(tileSize * s) * 3, bar_,
-                        tx + 1 < grid.columns ? barBytes : lastBarBytes);
-            }
+            expander_.expand(lineGrey_, lineLevels, line);
+            writeBars(line, cellBytes, grid.columns, bar_, barBytes);
+            copyRun(line + size_t(grid.columns) * cellBytes, bar_, lastBarBytes);
             uint8_t* target = line;
             for (int64_t k = 1; k < s; ++k) {
                 target -= stride;

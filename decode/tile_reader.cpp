@@ -33,6 +33,7 @@ void TileReader::prepare(const uint8_t* bytes, int64_t length, const TileLayout&
                              : RowPath::Words;
     firstTile_ = wrapBitAddress(layout.offset, bits);
     tileStep_ = wrapBitAddress(layout.tileDelta, bits);
+    doubleTileStep_ = wrapBitAddress(2 * int64_t(layout.tileDelta), bits);
     for (int64_t px = 0; px < tileSize_; ++px) {
         columnStep_[px] = wrapBitAddress(px * layout.xDelta + layout.columnGroupOffset(px), bits);
     }

@@ -43,7 +43,9 @@ inline uint64_t load64(const uint8_t* p) {
 //   read eight pixels per unaligned 64-bit load and spread to grey levels through a table,
 //   except where it wraps around the end of the sample;
 // - rows of at most eight pixels: with consecutive bits, every plane's word lands in one
-//   register and the row is stored once.
+//   register and the row is stored once;
+// - rows of at most four pixels, read for a whole line of tiles: a bit at a time, the
+//   loops fixed by the tile size, so that nothing is paid per tile but the reads.
 class TileReader {
 public:
     static constexpr int64_t kMaxTileSize = GridGeometry::kMaxTileSize;
@@ -55,10 +57,22 @@ public:
     // The wrapped bit address of tile 0, and of the tile after the one at base.
     uint64_t firstTile() const { return firstTile_; }
     uint64_t nextTile(uint64_t base) const { return addWrapped(base, tileStep_); }
+    // The bit addresses of count tiles from the one at base on; returns the next one's.
+    uint64_t tileBases(uint64_t base, int64_t count, uint64_t* out) const;
 
     // Grey levels (0..255) of pixel row py of the tile whose first bit is at base, one byte
     // per pixel; valid until the next call.
-    const uint8_t* row(uint64_t base, int64_t py);
+    const uint8_t* row(uint64_t base, int64_t py) {
+        readRow(base, py, grey_);
+        return grey_;
+    }
+    // The same levels written to out, which may receive up to kRowSlack bytes of scratch
+    // past them: rows read left to right into one line overwrite each other's scratch.
+    static constexpr int64_t kRowSlack = 8;
+    void readRow(uint64_t base, int64_t py, uint8_t* out);
+    // Row py of count tiles, the tile at bases[i] written to out + i * stride as readRow
+    // writes it; stride must be more than the tile size.
+    void readRows(const uint64_t* bases, int64_t count, int64_t py, uint8_t* out, int64_t stride);
 
     int64_t tileSize() const { return tileSize_; }
 
@@ -69,11 +83,14 @@ private:
         const uint64_t sum = a + b;  // both below bits_, so one subtraction restores the range
         return sum >= bits_ ? sum - bits_ : sum;
     }
-    void readPlaneBits(uint64_t rowBase, int p);
+    template <int TileSize>
+    void readSmallRows(const uint64_t* bases, int64_t count, int64_t py, uint8_t* out,
+                       int64_t stride) const;
+    void readPlaneBits(uint64_t rowBase, int p, uint8_t* out) const;
     bool wordRow(uint64_t rowBase, uint64_t& low) const;
     uint64_t spreadGroup(uint64_t first, unsigned count) const;
-    bool readNarrowRow(uint64_t base, int64_t py);
-    bool readPlaneWords(uint64_t rowBase, int p);
+    bool readNarrowRow(uint64_t base, int64_t py, uint8_t* out) const;
+    bool readPlaneWords(uint64_t rowBase, int p, uint8_t* out) const;
 
     const uint8_t* bytes_ = nullptr;
     int64_t length_ = 0;
@@ -84,34 +101,95 @@ private:
     int direction_ = 0;  // of consecutive rows: +1 lowest bit first, -1 highest bit first
     uint64_t firstTile_ = 0;
     uint64_t tileStep_ = 0;
+    uint64_t doubleTileStep_ = 0;
     uint64_t columnStep_[kMaxTileSize];  // px * x_delta + column group, wrapped
     uint64_t rowStep_[8][kMaxTileSize];  // py * y_delta + p * bitplane_delta, wrapped
-    alignas(8) uint8_t grey_[kMaxTileSize + 8];
+    alignas(8) uint8_t grey_[kMaxTileSize + kRowSlack];
 };
 
 // Called once per tile row, so kept where the decoding loops can inline them.
 
-inline const uint8_t* TileReader::row(uint64_t base, int64_t py) {
-    if (path_ == RowPath::NarrowWords && readNarrowRow(base, py)) return grey_;
-    for (int64_t i = 0; i < tileSize_; i += 8) std::memset(grey_ + i, 0, 8);
+inline void TileReader::readRow(uint64_t base, int64_t py, uint8_t* out) {
+    if (path_ == RowPath::NarrowWords && readNarrowRow(base, py, out)) return;
+    for (int64_t i = 0; i < tileSize_; i += 8) std::memset(out + i, 0, 8);
     for (int p = 0; p < planes_; ++p) {
         const uint64_t rowBase = addWrapped(base, rowStep_[p][py]);
-        if (path_ == RowPath::Bits || !readPlaneWords(rowBase, p)) readPlaneBits(rowBase, p);
+        if (path_ == RowPath::Bits || !readPlaneWords(rowBase, p, out)) {
+            readPlaneBits(rowBase, p, out);
+        }
     }
-    return grey_;
 }
 
-inline void TileReader::readPlaneBits(uint64_t rowBase, int p) {
+inline void TileReader::readRows(const uint64_t* bases, int64_t count, int64_t py, uint8_t* out,
+                                 int64_t stride) {
+    switch (tileSize_) {
+        case 1:
+            return readSmallRows<1>(bases, count, py, out, stride);
+        case 2:
+            return readSmallRows<2>(bases, count, py, out, stride);
+        case 3:
+            return readSmallRows<3>(bases, count, py, out, stride);
+        case 4:
+            return readSmallRows<4>(bases, count, py, out, stride);
+        default:
+            for (int64_t i = 0; i < count; ++i) readRow(bases[i], py, out + i * stride);
+    }
+}
+
+// Two chains of every other tile, so that one wrap need not wait for the one before.
+inline uint64_t TileReader::tileBases(uint64_t base, int64_t count, uint64_t* out) const {
+    uint64_t even = base, odd = nextTile(base);
+    int64_t i = 0;
+    for (; i + 1 < count; i += 2) {
+        out[i] = even;
+        out[i + 1] = odd;
+        even = addWrapped(even, doubleTileStep_);
+        odd = addWrapped(odd, doubleTileStep_);
+    }
+    if (i == count) return even;
+    out[i] = even;
+    return odd;
+}
+
+template <int TileSize>
+inline void TileReader::readSmallRows(const uint64_t* bases, int64_t count, int64_t py,
+                                      uint8_t* out, int64_t stride) const {
+    const uint8_t* bytes = bytes_;
+    const uint64_t bits = bits_;
+    const int planes = planes_;
+    uint64_t rowSteps[8];
+    for (int p = 0; p < planes; ++p) rowSteps[p] = rowStep_[p][py];
+    uint64_t columnSteps[TileSize];
+    for (int px = 0; px < TileSize; ++px) columnSteps[px] = columnStep_[px];
+    for (int64_t i = 0; i < count; ++i, out += stride) {
+        uint32_t levels = 0;  // pixel px in byte px
+        for (int p = 0; p < planes; ++p) {
+            const uint64_t sum = bases[i] + rowSteps[p];
+            const uint64_t rowBase = sum >= bits ? sum - bits : sum;
+            for (int px = 0; px < TileSize; ++px) {
+                // Column 0 is at the row's own address.
+                const uint64_t at = px == 0 ? rowBase : rowBase + columnSteps[px];
+                const uint64_t w = px == 0 || at < bits ? at : at - bits;
+                const uint32_t bit = (bytes[w >> 3] >> (w & 7)) & 1u;
+                levels |= bit << (8 * px + 7 - p);
+            }
+        }
+        std::memcpy(out, &levels, 4);  // bytes past the row are scratch
+    }
+}
+
+inline void TileReader::readPlaneBits(uint64_t rowBase, int p, uint8_t* out) const {
     // Locals, since the byte stores below could otherwise alias the members.
     const int shift = 7 - p;
     const uint8_t* bytes = bytes_;
     const uint64_t bits = bits_;
     const int64_t tileSize = tileSize_;
+    const uint64_t* columnStep = columnStep_;
     for (int64_t px = 0; px < tileSize; ++px) {
-        const uint64_t sum = rowBase + columnStep_[px];
+        const uint64_t sum = rowBase + columnStep[px];
         const uint64_t w = sum >= bits ? sum - bits : sum;
         const unsigned bit = (bytes[w >> 3] >> (w & 7)) & 1u;
-        grey_[px] = uint8_t(grey_[px] | (bit << shift));
+        out[px] = uint8_t(out[px] | (bit << shift));
     }
 }
 
@@ -135,19 +213,19 @@ inline uint64_t TileReader::spreadGroup(uint64_t first, unsigned count) const {
 
 // Rows of up to eight pixels: every plane's word goes into one register, and the row is
 // stored once. False (nothing written) where a plane's row cannot be read as a word.
-inline bool TileReader::readNarrowRow(uint64_t base, int64_t py) {
+inline bool TileReader::readNarrowRow(uint64_t base, int64_t py, uint8_t* out) const {
     uint64_t levels = 0;
     for (int p = 0; p < planes_; ++p) {
         uint64_t low;
         if (!wordRow(addWrapped(base, rowStep_[p][py]), low)) return false;
         levels |= spreadGroup(low, unsigned(tileSize_)) >> p;
     }
-    std::memcpy(grey_, &levels, 8);  // bytes past the row are scratch
+    std::memcpy(out, &levels, 8);  // bytes past the row are scratch
     return true;
 }
 
 // Eight pixels at a time from one unaligned word; false where the row cannot be read so.
-inline bool TileReader::readPlaneWords(uint64_t rowBase, int p) {
+inline bool TileReader::readPlaneWords(uint64_t rowBase, int p, uint8_t* out) const {
     uint64_t low;
     if (!wordRow(rowBase, low)) return false;
     const uint64_t span = uint64_t(tileSize_) - 1;
@@ -157,9 +235,9 @@ inline bool TileReader::readPlaneWords(uint64_t rowBase, int p) {
         const uint64_t first =
             direction_ > 0 ? low + uint64_t(group) : low + span - uint64_t(group + count - 1);
         uint64_t current;
-        std::memcpy(&current, grey_ + group, 8);
+        std::memcpy(&current, out + group, 8);
         current |= spreadGroup(first, unsigned(count)) >> p;
-        std::memcpy(grey_ + group, &current, 8);  // bytes past the row are scratch
+        std::memcpy(out + group, &current, 8);  // bytes past the row are scratch
     }
     return true;
 }

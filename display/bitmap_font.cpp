@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "display/display.h"
@@ -39,21 +40,91 @@ void drawGlyphWith(const BitmapFont& font, const ColorTables& tables, PixelBuffe
     const int32_t cellRow = glyph / font.glyphsPerRow;
     const auto* pixels = static_cast<const uint8_t*>(font.surface->pixels);
     const SDL_Surface& surface = *font.surface;
+    // Locals, since the byte stores below could otherwise alias the font's fields.
+    const bool keyed = font.colorKeyEnabled != 0;
+    const uint8_t key[3] = {font.colorKey[0], font.colorKey[1], font.colorKey[2]};
     for (int64_t i = firstRow; i < endRow; ++i) {
         const uint8_t* source = pixels +
                                 size_t(surface.pitch) * size_t(cellRow * font.glyphHeight + i) +
                                 3 * size_t(cellColumn * font.glyphWidth + firstColumn);
         uint8_t* target = buffer.pixelAt(int32_t(x + firstColumn), int32_t(y + i));
-        for (int64_t j = firstColumn; j < endColumn; ++j, source += 3, target += 3) {
-            const uint8_t blue = source[0], green = source[1], red = source[2];
-            if (font.colorKeyEnabled && red == font.colorKey[0] && green == font.colorKey[1] &&
-                blue == font.colorKey[2]) {
-                continue;
+        const int64_t count = endColumn - firstColumn;
+        if (!keyed) {
+            for (int64_t j = 0; j < count; ++j) {
+                target[3 * j] = tables.red[source[3 * j + 2]];
+                target[3 * j + 1] = tables.green[source[3 * j + 1]];
+                target[3 * j + 2] = tables.blue[source[3 * j]];
             }
+            continue;
+        }
+        for (int64_t j = 0; j < count; ++j, source += 3, target += 3) {
+            const uint8_t blue = source[0], green = source[1], red = source[2];
+            if (red == key[0] && green == key[1] && blue == key[2]) continue;
             target[0] = tables.red[red];
             target[1] = tables.green[green];
             target[2] = tables.blue[blue];
         }
+    }
+}
+
+// Glyphs converted ahead are worth their memory only for cells of ordinary size.
+constexpr int64_t kMaxColoredBytes = int64_t(1) << 20;
+
+bool sameColor(const TextColor& a, const TextColor& b) {
+    return a.r == b.r && a.g == b.g && a.b == b.b;
+}
+
+// The glyphs in the font's colour, made on first use; nullptr when the font has no usable
+// cells or they would be too large to keep.
+const uint8_t* coloredGlyphs(const BitmapFont& font) {
+    if (font.glyphsPerRow <= 0 || font.glyphHeight <= 0 || font.glyphWidth <= 0) return nullptr;
+    const int64_t glyphBytes = int64_t(font.glyphWidth) * font.glyphHeight * 3;
+    if (glyphBytes * 256 > kMaxColoredBytes) return nullptr;
+    for (BitmapFont::ColoredGlyphs& c : font.colored) {
+        if (c.surface == font.surface && c.glyphWidth == font.glyphWidth &&
+            c.glyphHeight == font.glyphHeight && c.glyphsPerRow == font.glyphsPerRow &&
+            sameColor(c.color, font.color) && !c.rgb.empty()) {
+            return c.rgb.data();
+        }
+    }
+    BitmapFont::ColoredGlyphs& c = font.colored[font.nextColored];
+    font.nextColored = 1 - font.nextColored;
+    c = {font.surface, font.glyphWidth, font.glyphHeight, font.glyphsPerRow, font.color, {}};
+    c.rgb.resize(size_t(glyphBytes * 256));
+    const ColorTables tables(font.color);
+    const auto* pixels = static_cast<const uint8_t*>(font.surface->pixels);
+    uint8_t* out = c.rgb.data();
+    for (int32_t glyph = 0; glyph < 256; ++glyph) {
+        const int32_t cellColumn = glyph % font.glyphsPerRow;
+        const int32_t cellRow = glyph / font.glyphsPerRow;
+        for (int32_t i = 0; i < font.glyphHeight; ++i) {
+            const uint8_t* source =
+                pixels + size_t(font.surface->pitch) * size_t(cellRow * font.glyphHeight + i) +
+                3 * size_t(cellColumn * font.glyphWidth);
+            for (int32_t j = 0; j < font.glyphWidth; ++j, source += 3, out += 3) {
+                out[0] = tables.red[source[2]];
+                out[1] = tables.green[source[1]];
+                out[2] = tables.blue[source[0]];
+            }
+        }
+    }
+    return c.rgb.data();
+}
+
+// A glyph from the converted ones, row by row, clipped as drawGlyphWith clips.
+void copyGlyph(const BitmapFont& font, const uint8_t* glyphs, PixelBuffer& buffer, int32_t x,
+               int32_t y, int32_t code) {
+    const int64_t firstColumn = std::max<int64_t>(0, -int64_t(x));
+    const int64_t endColumn = std::min<int64_t>(font.glyphWidth, int64_t(buffer.width) - x);
+    const int64_t firstRow = std::max<int64_t>(0, -int64_t(y));
+    const int64_t endRow = std::min<int64_t>(font.glyphHeight, int64_t(buffer.height) - y);
+    if (firstColumn >= endColumn || firstRow >= endRow) return;
+    const size_t rowBytes = size_t(font.glyphWidth) * 3;
+    const uint8_t* glyph = glyphs + size_t(code & 0xFF) * rowBytes * size_t(font.glyphHeight);
+    for (int64_t i = firstRow; i < endRow; ++i) {
+        std::memcpy(buffer.pixelAt(int32_t(x + firstColumn), int32_t(y + i)),
+                    glyph + size_t(i) * rowBytes + size_t(firstColumn) * 3,
+                    size_t(endColumn - firstColumn) * 3);
     }
 }
 
@@ -64,6 +135,17 @@ void BitmapFont::drawGlyph(Display& display, int32_t x, int32_t y, int32_t code)
 }
 
 void BitmapFont::drawText(Display& display, int32_t x, int32_t y, std::string text) const {
+    // A key leaves some pixels as they were, which the converted glyphs cannot say.
+    const uint8_t* glyphs = colorKeyEnabled ? nullptr : coloredGlyphs(*this);
+    if (glyphs) {
+        for (size_t i = 0; i < text.size(); ++i) {
+            const int64_t glyphX = int64_t(x) + int64_t(i) * glyphWidth;
+            if (glyphX > display.pixelBuffer.width - 1) break;  // the rest is clipped away
+            copyGlyph(*this, glyphs, display.pixelBuffer, int32_t(glyphX), y,
+                      static_cast<unsigned char>(text[i]));
+        }
+        return;
+    }
     const ColorTables tables(color);
     for (size_t i = 0; i < text.size(); ++i) {
         const int64_t glyphX = int64_t(x) + int64_t(i) * glyphWidth;
@@ -157,6 +239,8 @@ bool loadFont(BitmapFont& font, const char* path) {
     SDL_LockSurface(surface);
     SDL_FreeSurface(font.surface);
     font.surface = surface;
+    // The new surface may lie where the old one did.
+    for (BitmapFont::ColoredGlyphs& c : font.colored) c = {};
     font.glyphWidth = 8;
     font.glyphHeight = 8;
     font.glyphsPerRow = surface->w / 8;

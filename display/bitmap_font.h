@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct Display;
 
@@ -31,6 +32,22 @@ struct BitmapFont {
 
     void drawGlyph(Display& display, int32_t x, int32_t y, int32_t code) const;
     void drawText(Display& display, int32_t x, int32_t y, std::string text) const;
+
+    // The 256 glyphs with a colour applied, glyph after glyph, each glyphHeight rows of
+    // glyphWidth pixels in the picture's byte order: text in that colour is then drawn by
+    // copying rows. Made for the font as it is when asked; a change of surface, cell size
+    // or colour makes new ones, but the surface's pixels must not change under them.
+    struct ColoredGlyphs {
+        const SDL_Surface* surface = nullptr;
+        int32_t glyphWidth = 0;
+        int32_t glyphHeight = 0;
+        int32_t glyphsPerRow = 0;
+        TextColor color;
+        std::vector<uint8_t> rgb;
+    };
+    // The overlay's two colours alternate, so two are kept.
+    mutable ColoredGlyphs colored[2];
+    mutable int32_t nextColored = 0;
 };
 
 // Why a surface cannot serve as the font, or nullptr when it can. Glyph reads never

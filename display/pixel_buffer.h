@@ -3,6 +3,16 @@
 #include <cstdint>
 #include <memory>
 
+// An inclusive rectangle of pixels, y from the top; empty when left > right or top > bottom.
+struct PixelRect {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = -1;
+    int32_t bottom = -1;
+
+    bool empty() const { return left > right || top > bottom; }
+};
+
 // The picture as OpenGL takes it: RGB, rows without gaps, bottom row first.
 // Writers pass y from the top and flip it themselves through rowStart().
 struct PixelBuffer {
@@ -18,6 +28,9 @@ struct PixelBuffer {
     // Returns false when the memory cannot be had; the buffer then stays empty.
     bool allocate();
     void clear() const;
+    // Clears every pixel but those of the rectangle, which must lie inside the picture or be
+    // empty: a redraw that paints the rectangle whole need not clear it first.
+    void clearOutside(const PixelRect& kept) const;
     // Byte offset of pixel (x, y), y counted from the top of the picture.
     size_t offsetOf(int32_t x, int32_t y) const {
         return 3 * (size_t(height - 1 - y) * size_t(width) + size_t(x));

@@ -24,8 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::unique_ptr<uint8_t[]> sample(new uint8_t[length ? length : 1]);
     std::memcpy(sample.get(), data + 44, length);
 
-    std::memset(fast->pixelBuffer.data, 0x5A, PixelBuffer::kBytes);
-    std::memset(plain->pixelBuffer.data, 0x5A, PixelBuffer::kBytes);
+    fillWithLeftovers(fast->pixelBuffer);
+    plain->pixelBuffer.clear();
     FillColor a;
     decodeTiles(a, *fast, length ? sample.get() : nullptr, int32_t(length), parameters);
     decodeTilesReference(plain->pixelBuffer, sample.get(), int32_t(length), parameters);

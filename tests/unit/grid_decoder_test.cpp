@@ -45,8 +45,8 @@ TEST(GridDecoder, DrawsEveryPresetLayoutAsThePlainDecoderDoes) {
                 parameters.resetToDefaults();
                 preset.layout.write(parameters);
                 parameters.set(parameter::kScale, scale);
-                std::memset(fast->data, 0x5A, PixelBuffer::kBytes);
-                std::memset(plain->data, 0x5A, PixelBuffer::kBytes);
+                fillWithLeftovers(*fast);
+                plain->clear();
                 EXPECT_TRUE(
                     decoder.draw(*fast, sample.data(), int64_t(length), preset.layout, scale));
                 decodeTilesReference(*plain, sample.data(), int32_t(length), parameters);

@@ -27,10 +27,20 @@ void TileReader::prepare(const uint8_t* bytes, int64_t length, const TileLayout&
     tileSize_ = layout.tileSize;
     planes_ = layout.greyPlanes();
     const int64_t bits = int64_t(bits_);
-    direction_ = tileSize_ <= bits ? layout.consecutiveRowDirection() : 0;
-    path_ = direction_ == 0  ? RowPath::Bits
-            : tileSize_ <= 8 ? RowPath::NarrowWords
-                             : RowPath::Words;
+    const bool unitSteps = layout.xDelta == 1 || layout.xDelta == -1;
+    direction_ = tileSize_ <= bits && unitSteps ? layout.xDelta : 0;
+    // Columns 0-3, 4-7, 8-11 and 12-15 may each have their own offset; a run goes on while
+    // the offset does.
+    runCount_ = 0;
+    for (int64_t px = 0; px < tileSize_; ++px) {
+        if (px == 0 || layout.columnGroupOffset(px) != layout.columnGroupOffset(px - 1)) {
+            runs_[runCount_++] = {px, 0};
+        }
+        ++runs_[runCount_ - 1].count;
+    }
+    path_ = direction_ == 0                    ? RowPath::Bits
+            : runCount_ == 1 && tileSize_ <= 8 ? RowPath::NarrowWords
+                                               : RowPath::Words;
     firstTile_ = wrapBitAddress(layout.offset, bits);
     tileStep_ = wrapBitAddress(layout.tileDelta, bits);
     doubleTileStep_ = wrapBitAddress(2 * int64_t(layout.tileDelta), bits);

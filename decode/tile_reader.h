@@ -39,9 +39,10 @@ inline uint64_t load64(const uint8_t* p) {
 // bits (tests/support/reference_decoder.cpp spells it out, and the tests hold this reader
 // to it). Here the addresses are wrapped once per row and stepped with a compare, and two
 // properties of the layout, fixed when it is prepared, allow faster reads:
-// - rows are consecutive bits (x_delta 1 or -1, no column-group offsets): a plane's row is
-//   read eight pixels per unaligned 64-bit load and spread to grey levels through a table,
-//   except where it wraps around the end of the sample;
+// - rows are runs of consecutive bits (x_delta 1 or -1: the whole row, or each group of
+//   columns that has its own offset): a plane's run is read eight pixels per unaligned
+//   64-bit load and spread to grey levels through a table, except where it wraps around
+//   the end of the sample;
 // - rows of at most eight pixels: with consecutive bits, every plane's word lands in one
 //   register and the row is stored once;
 // - rows of at most four pixels, read for a whole line of tiles: a bit at a time, the
@@ -87,10 +88,11 @@ private:
     void readSmallRows(const uint64_t* bases, int64_t count, int64_t py, uint8_t* out,
                        int64_t stride) const;
     void readPlaneBits(uint64_t rowBase, int p, uint8_t* out) const;
-    bool wordRow(uint64_t rowBase, uint64_t& low) const;
+    bool wordRun(uint64_t first, int64_t count, uint64_t& low) const;
     uint64_t spreadGroup(uint64_t first, unsigned count) const;
     bool readNarrowRow(uint64_t base, int64_t py, uint8_t* out) const;
     bool readPlaneWords(uint64_t rowBase, int p, uint8_t* out) const;
+    bool readRunWords(uint64_t first, int64_t count, int p, uint8_t* out) const;
 
     const uint8_t* bytes_ = nullptr;
     int64_t length_ = 0;
@@ -98,7 +100,14 @@ private:
     int64_t tileSize_ = 0;
     int planes_ = 0;
     RowPath path_ = RowPath::Bits;
-    int direction_ = 0;  // of consecutive rows: +1 lowest bit first, -1 highest bit first
+    int direction_ = 0;  // of consecutive runs: +1 lowest bit first, -1 highest bit first
+    // The runs of consecutive columns a row falls into: one, or one per column group.
+    struct Run {
+        int64_t start;
+        int64_t count;
+    };
+    Run runs_[5] = {};
+    int runCount_ = 0;
     uint64_t firstTile_ = 0;
     uint64_t tileStep_ = 0;
     uint64_t doubleTileStep_ = 0;
@@ -193,12 +202,13 @@ inline void TileReader::readPlaneBits(uint64_t rowBase, int p, uint8_t* out) con
     }
 }
 
-// The lowest address of a plane's row, where the whole row can be read a word at a time:
-// false where it wraps or runs too close to the end of the sample.
-inline bool TileReader::wordRow(uint64_t rowBase, uint64_t& low) const {
-    const uint64_t span = uint64_t(tileSize_) - 1;
-    if (direction_ < 0 && rowBase < span) return false;
-    low = direction_ > 0 ? rowBase : rowBase - span;
+// The lowest address of a run of count consecutive pixels whose first pixel is at first,
+// where the whole run can be read a word at a time: false where it wraps or runs too close
+// to the end of the sample.
+inline bool TileReader::wordRun(uint64_t first, int64_t count, uint64_t& low) const {
+    const uint64_t span = uint64_t(count) - 1;
+    if (direction_ < 0 && first < span) return false;
+    low = direction_ > 0 ? first : first - span;
     return low + span < bits_ && ((low + span) >> 3) + 8 <= uint64_t(length_);
 }
 
@@ -217,27 +227,39 @@ inline bool TileReader::readNarrowRow(uint64_t base, int64_t py, uint8_t* out) c
     uint64_t levels = 0;
     for (int p = 0; p < planes_; ++p) {
         uint64_t low;
-        if (!wordRow(addWrapped(base, rowStep_[p][py]), low)) return false;
+        if (!wordRun(addWrapped(base, rowStep_[p][py]), tileSize_, low)) return false;
         levels |= spreadGroup(low, unsigned(tileSize_)) >> p;
     }
     std::memcpy(out, &levels, 8);  // bytes past the row are scratch
     return true;
 }
 
-// Eight pixels at a time from one unaligned word; false where the row cannot be read so.
+// A plane's row run by run, eight pixels at a time from one unaligned word; false where a
+// run cannot be read so (runs read before then are read again bit by bit, to the same
+// result, since levels are ORed in).
 inline bool TileReader::readPlaneWords(uint64_t rowBase, int p, uint8_t* out) const {
-    uint64_t low;
-    if (!wordRow(rowBase, low)) return false;
-    const uint64_t span = uint64_t(tileSize_) - 1;
-    for (int64_t group = 0; group < tileSize_; group += 8) {
-        const int64_t count = std::min<int64_t>(8, tileSize_ - group);
-        // The lowest address of this group of pixels.
+    for (int r = 0; r < runCount_; ++r) {
+        const Run run = runs_[r];
         const uint64_t first =
-            direction_ > 0 ? low + uint64_t(group) : low + span - uint64_t(group + count - 1);
+            run.start == 0 ? rowBase : addWrapped(rowBase, columnStep_[run.start]);
+        if (!readRunWords(first, run.count, p, out + run.start)) return false;
+    }
+    return true;
+}
+
+inline bool TileReader::readRunWords(uint64_t first, int64_t count, int p, uint8_t* out) const {
+    uint64_t low;
+    if (!wordRun(first, count, low)) return false;
+    const uint64_t span = uint64_t(count) - 1;
+    for (int64_t group = 0; group < count; group += 8) {
+        const int64_t n = std::min<int64_t>(8, count - group);
+        // The lowest address of this group of pixels.
+        const uint64_t at =
+            direction_ > 0 ? low + uint64_t(group) : low + span - uint64_t(group + n - 1);
         uint64_t current;
         std::memcpy(&current, out + group, 8);
-        current |= spreadGroup(first, unsigned(count)) >> p;
-        std::memcpy(out + group, &current, 8);  // bytes past the row are scratch
+        current |= spreadGroup(at, unsigned(n)) >> p;
+        std::memcpy(out + group, &current, 8);  // the bytes past the run gain nothing
     }
     return true;
 }

@@ -224,8 +224,8 @@ int32_t drawValue(std::mt19937_64& random, int32_t typicalLow, int32_t typicalHi
 }
 
 TEST(Decoder, MatchesThePlainDecoderWhereRowsAreReadByTheWord) {
-    // Consecutive bits in either direction: rows near the ends of the sample, rows that
-    // wrap, tile sizes that are not whole bytes.
+    // Consecutive bits in either direction, whole rows or runs of column groups: rows near
+    // the ends of the sample, rows that wrap, tile sizes that are not whole bytes.
     std::mt19937_64 random(0xB175);
     auto fast = makeDisplay();
     auto plain = makeDisplay();
@@ -243,9 +243,11 @@ TEST(Decoder, MatchesThePlainDecoderWhereRowsAreReadByTheWord) {
         p.set("tile_delta", int32_t(random() % 2000) - 1000);
         p.set("bitplanes", int32_t(random() % 9));
         p.set("bitplane_delta", int32_t(random() % 300) - 150);
-        p.set("offset_bit4to7", tileSize <= 4 ? int32_t(random() % 9) : 0);
-        p.set("offset_bit8to11", tileSize <= 8 ? int32_t(random() % 9) : 0);
-        p.set("offset_bit12to15", tileSize <= 12 ? int32_t(random() % 9) : 0);
+        // Half the rows whole, half in column groups with offsets of their own.
+        const bool groups = random() % 2;
+        p.set("offset_bit4to7", groups ? int32_t(random() % 301) - 150 : 0);
+        p.set("offset_bit8to11", groups ? int32_t(random() % 301) - 150 : 0);
+        p.set("offset_bit12to15", groups ? int32_t(random() % 301) - 150 : 0);
         ASSERT_TRUE(sameAsPlain(p, sample, *fast, *plain)) << "round " << round;
     }
 }

@@ -35,6 +35,7 @@ int Application::run() {
     // Loop: redraw when asked, then sleep until the next accepted event
     for (;;) {
         if (needsRedraw) {
+            display.beginFrame();
             drawPicture();
             display.present();
         }

@@ -94,9 +94,9 @@ __attribute__((target("ssse3"))) void expandShuffledWith(const uint8_t* grey, in
 
 }  // namespace
 
-void LineExpander::prepare(int64_t scale) {
+void LineExpander::prepare(int64_t scale, bool allowShuffles) {
     span_ = 3 * scale;
-    shuffle_ = scale <= kMaxShuffleScale && processorShuffles();
+    shuffle_ = allowShuffles && scale <= kMaxShuffleScale && processorShuffles();
     if (!shuffle_) return;
     for (int64_t c = 0; c < span_; ++c) {
         for (int64_t j = 0; j < 16; ++j) masks_[c][j] = uint8_t((16 * c + j) / span_);

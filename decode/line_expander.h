@@ -14,7 +14,8 @@ public:
     // Levels the shuffle path may read past the last one it is given.
     static constexpr int64_t kReadSlack = 16;
 
-    void prepare(int64_t scale);
+    // allowShuffles false keeps to the portable code, which machines without SSSE3 run.
+    void prepare(int64_t scale, bool allowShuffles = true);
     // Writes exactly count * 3 * scale bytes to out. Up to kReadSlack bytes past the last
     // level must be readable.
     void expand(const uint8_t* grey, int64_t count, uint8_t* out) const;

@@ -18,14 +18,20 @@ struct Display {
     int32_t windowWidth = 0;
     int32_t windowHeight = 0;
     PixelBuffer pixelBuffer;
-    // The buffer as the texture holds it since the last present, so that a present uploads
-    // only the rows that changed; none before the first present, which uploads everything.
-    std::unique_ptr<uint8_t[]> uploaded;
+    // The picture presented before the one in pixelBuffer. While previousOnTexture, it is
+    // what the texture holds, and a present sends only the rows where pixelBuffer differs
+    // from it; the two buffers trade places at each new picture instead of being copied.
+    std::unique_ptr<uint8_t[]> previous;
+    bool previousOnTexture = false;
+    bool presentedSinceBegin = false;
 
     // Opens the window and makes everything the picture needs; false, with the reason
     // logged and SDL's window side left for the caller to shut down, when there is no
     // usable OpenGL context.
     bool create();
+    // Starts a picture that is then drawn whole, every pixel of it: after a present, the
+    // presented buffer becomes the previous picture and the other one is drawn into.
+    void beginFrame();
     bool buildShaderProgram();
     void present();
     void uploadChangedRows();

@@ -180,28 +180,22 @@ bool Display::buildShaderProgram() {
 // a small part of the picture (a selection move only the overlay's lines), and the upload of
 // the whole buffer is a large part of a present under software OpenGL.
 void Display::uploadChangedRows() {
+    presentedSinceBegin = true;
     const size_t stride = size_t(pixelBuffer.width) * 3;
-    const size_t bytes = stride * size_t(pixelBuffer.height);
     int32_t first = 0, last = pixelBuffer.height - 1;
-    if (!uploaded) {
-        uploaded.reset(new (std::nothrow) uint8_t[bytes]);
-    } else {
+    if (previousOnTexture) {
         auto same = [&](int32_t row) {
             return std::memcmp(pixelBuffer.data + size_t(row) * stride,
-                               uploaded.get() + size_t(row) * stride, stride) == 0;
+                               previous.get() + size_t(row) * stride, stride) == 0;
         };
         while (first <= last && same(first)) ++first;
         while (last > first && same(last)) --last;
-        if (first > last) return;
+        if (first > last) return;  // the texture holds this picture already
     }
-    const size_t offset = size_t(first) * stride;
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, first, pixelBuffer.width, last - first + 1, GL_RGB,
-                    GL_UNSIGNED_BYTE, pixelBuffer.data + offset);
-    // Without room for the copy every present uploads the whole buffer, as it always may.
-    if (uploaded) {
-        std::memcpy(uploaded.get() + offset, pixelBuffer.data + offset,
-                    size_t(last - first + 1) * stride);
-    }
+                    GL_UNSIGNED_BYTE, pixelBuffer.data + size_t(first) * stride);
+    // The texture now holds pixelBuffer, which may differ from the previous picture.
+    previousOnTexture = false;
 }
 
 void Display::present() {

@@ -1,6 +1,7 @@
 // Shows a known pattern through the real display code, then waits for q or a close.
-// With QUORVANE_PROBE_PARTIAL set it changes a band of the picture, presents again and reads
-// the texture back: it must equal the buffer (exit status 0) although only the band was sent.
+// With QUORVANE_PROBE_PARTIAL set it draws pictures that differ in bands, presents each and
+// reads the texture back: it must equal the buffer (exit status 0) although only the bands
+// were sent.
 #include <GL/glew.h>
 #include <SDL.h>
 
@@ -33,19 +34,36 @@ int main(int, char**) {
     drawProbePattern(display->pixelBuffer);
     display->present();
     if (std::getenv("QUORVANE_PROBE_PARTIAL")) {
+        // Each picture is drawn whole after beginFrame, as the viewer draws them.
+        auto drawChanged = [](Display& d) {
+            drawProbePattern(d.pixelBuffer);
+            FillColor{9, 99, 199}.fillRect(d.pixelBuffer, 300, 400, 700, 430);
+            FillColor{1, 2, 3}.fillRect(d.pixelBuffer, 5, 990, 6, 990);
+        };
         const bool first = textureEqualsBuffer(*display);
-        FillColor{9, 99, 199}.fillRect(display->pixelBuffer, 300, 400, 700, 430);
-        FillColor{1, 2, 3}.fillRect(display->pixelBuffer, 5, 990, 6, 990);
+        display->beginFrame();
+        drawChanged(*display);
         display->present();
         const bool second = textureEqualsBuffer(*display);
+        display->beginFrame();
+        drawChanged(*display);
         display->present();  // nothing changed: nothing to send
         const bool third = textureEqualsBuffer(*display);
-        std::printf("first %d, after a change %d, unchanged %d\n", first, second, third);
+        // Two beginnings without a present between them: the second must not take the
+        // picture just drawn, the same as the one then presented, for what the texture holds.
+        display->beginFrame();
+        drawProbePattern(display->pixelBuffer);
+        display->beginFrame();
+        drawProbePattern(display->pixelBuffer);
+        display->present();
+        const bool fourth = textureEqualsBuffer(*display);
+        std::printf("first %d, after a change %d, unchanged %d, begun twice %d\n", first, second,
+                    third, fourth);
         std::fflush(stdout);
         SDL_DestroyRenderer(display->renderer);
         SDL_DestroyWindow(display->window);
         SDL_Quit();
-        return first && second && third ? 0 : 1;
+        return first && second && third && fourth ? 0 : 1;
     }
     SDL_Event event;
     while (SDL_WaitEvent(&event)) {

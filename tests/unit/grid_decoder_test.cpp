@@ -58,4 +58,27 @@ TEST(GridDecoder, DrawsEveryPresetLayoutAsThePlainDecoderDoes) {
     }
 }
 
+// Every block width and line length, from the portable code and from the shuffles where
+// the processor has them: both must write exactly the blocks, and nothing past them.
+TEST(LineExpander, WritesExactlyTheBlocksOnEitherPath) {
+    std::mt19937 random(5);
+    std::vector<uint8_t> grey(64 + LineExpander::kReadSlack);
+    for (uint8_t& g : grey) g = uint8_t(random());
+    for (bool allowShuffles : {false, true}) {
+        for (int64_t scale = 1; scale <= 12; ++scale) {
+            LineExpander expander;
+            expander.prepare(scale, allowShuffles);
+            for (int64_t count = 0; count <= 40; ++count) {
+                const size_t bytes = size_t(count * 3 * scale);
+                std::vector<uint8_t> out(bytes + 64, 0xEE);
+                expander.expand(grey.data(), count, out.data());
+                std::vector<uint8_t> expected(bytes + 64, 0xEE);
+                for (size_t i = 0; i < bytes; ++i) expected[i] = grey[i / size_t(3 * scale)];
+                ASSERT_EQ(out, expected) << "scale " << scale << ", " << count << " levels, "
+                                         << (allowShuffles ? "shuffles" : "portable");
+            }
+        }
+    }
+}
+
 }  // namespace

@@ -147,13 +147,17 @@ inline void TileReader::readRows(const uint64_t* bases, int64_t count, int64_t p
 
 // Two chains of every other tile, so that one wrap need not wait for the one before.
 inline uint64_t TileReader::tileBases(uint64_t base, int64_t count, uint64_t* out) const {
+    // Locals, since the stores below could otherwise alias the members.
+    const uint64_t step = doubleTileStep_, bits = bits_;
     uint64_t even = base, odd = nextTile(base);
     int64_t i = 0;
     for (; i + 1 < count; i += 2) {
         out[i] = even;
         out[i + 1] = odd;
-        even = addWrapped(even, doubleTileStep_);
-        odd = addWrapped(odd, doubleTileStep_);
+        even += step;
+        even = even >= bits ? even - bits : even;
+        odd += step;
+        odd = odd >= bits ? odd - bits : odd;
     }
     if (i == count) return even;
     out[i] = even;
@@ -170,18 +174,31 @@ inline void TileReader::readSmallRows(const uint64_t* bases, int64_t count, int6
     for (int p = 0; p < planes; ++p) rowSteps[p] = rowStep_[p][py];
     uint64_t columnSteps[TileSize];
     for (int px = 0; px < TileSize; ++px) columnSteps[px] = columnStep_[px];
+    // Plane p's pixels of the row whose first bit is at rowBase, in byte px of the result.
+    auto planeRow = [&](uint64_t rowBase, int p) {
+        uint32_t levels = 0;
+        for (int px = 0; px < TileSize; ++px) {
+            // Column 0 is at the row's own address.
+            const uint64_t at = px == 0 ? rowBase : rowBase + columnSteps[px];
+            const uint64_t w = px == 0 || at < bits ? at : at - bits;
+            const uint32_t bit = (bytes[w >> 3] >> (w & 7)) & 1u;
+            levels |= bit << (8 * px + 7 - p);
+        }
+        return levels;
+    };
+    // One plane in a tile's first row, the default's case, is read at the tile's address.
+    if (planes == 1 && rowSteps[0] == 0) {
+        for (int64_t i = 0; i < count; ++i, out += stride) {
+            const uint32_t levels = planeRow(bases[i], 0);
+            std::memcpy(out, &levels, 4);  // bytes past the row are scratch
+        }
+        return;
+    }
     for (int64_t i = 0; i < count; ++i, out += stride) {
-        uint32_t levels = 0;  // pixel px in byte px
+        uint32_t levels = 0;
         for (int p = 0; p < planes; ++p) {
             const uint64_t sum = bases[i] + rowSteps[p];
-            const uint64_t rowBase = sum >= bits ? sum - bits : sum;
-            for (int px = 0; px < TileSize; ++px) {
-                // Column 0 is at the row's own address.
-                const uint64_t at = px == 0 ? rowBase : rowBase + columnSteps[px];
-                const uint64_t w = px == 0 || at < bits ? at : at - bits;
-                const uint32_t bit = (bytes[w >> 3] >> (w & 7)) & 1u;
-                levels |= bit << (8 * px + 7 - p);
-            }
+            levels |= planeRow(sum >= bits ? sum - bits : sum, p);
         }
         std::memcpy(out, &levels, 4);  // bytes past the row are scratch
     }

@@ -160,8 +160,17 @@ int main(int argc, char** argv) {
                 }
             }
             if (verbose && rank != 1) {
+                // The first overlapping find with the truth's values but where its tiles start.
+                std::string phaseOnly;
+                for (const Find& f : finds) {
+                    if (f.end <= truth.start || f.start >= truth.end) continue;
+                    TileLayout a = f.values, b = truth.values;
+                    a.offset = b.offset = 0;
+                    if (a == b) phaseOnly = " (its layout, tiles starting elsewhere)";
+                    break;
+                }
                 std::cout << "missed " << path << " " << truth.layout << " " << truth.start << "-"
-                          << truth.end << " rank " << rank;
+                          << truth.end << " rank " << rank << phaseOnly;
                 for (const Find& f : finds) {
                     if (f.end <= truth.start || f.start >= truth.end) continue;
                     std::cout << " | " << f.start << "-" << f.end << " " << f.layout << " "

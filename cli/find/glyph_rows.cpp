@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdlib>
 #include <vector>
 
 namespace {
 
 constexpr int64_t kShortest = 6, kTallest = 32;
-constexpr int64_t kLooked = 8192;     // bytes looked at, at most
+constexpr int64_t kLooked = 8192;  // bytes looked at, at most
+constexpr int64_t kSkipped = 2048;
 constexpr double kClearPeak = 0.12;   // how much better than usual the period must repeat
 constexpr double kSameAsBest = 0.02;  // multiples of the height repeat about as well
 constexpr double kDivisorSlack = 0.08;
@@ -16,11 +18,14 @@ constexpr int64_t kOpening = 16;  // a run opening with its first glyph has it h
 }  // namespace
 
 std::optional<GlyphRows> GlyphRows::of(const uint8_t* bytes, int64_t length) {
-    const int64_t n = std::min(length, kLooked);
+    // A run found by the block signal often opens with some of what precedes the font: the
+    // rows are counted from a quarter into it.
+    const int64_t skip = std::min(length / 4, kSkipped);
+    const int64_t n = std::min(length - skip, kLooked);
     if (n < 4 * kTallest) return std::nullopt;
     std::vector<uint8_t> blank(static_cast<size_t>(n));
     int64_t blanks = 0;
-    for (int64_t i = 0; i < n; ++i) blanks += blank[size_t(i)] = bytes[i] == 0;
+    for (int64_t i = 0; i < n; ++i) blanks += blank[size_t(i)] = bytes[skip + i] == 0;
     const double density = double(blanks) / double(n);
     if (density < 0.1 || density > 0.8) return std::nullopt;
 
@@ -47,10 +52,9 @@ std::optional<GlyphRows> GlyphRows::of(const uint8_t* bytes, int64_t length) {
     }
 
     // Rows that are blank in most glyphs are margins; they run together across the cut from
-    // one glyph to the next. Below a letter's baseline there is room for descenders, so the
-    // bottom margin is the larger: about a third of the run lies above the next glyph.
+    // one glyph to the next.
     std::vector<double> empty(static_cast<size_t>(height), 0.0);
-    for (int64_t i = 0; i < n; ++i) empty[size_t(i % height)] += blank[size_t(i)];
+    for (int64_t i = 0; i < n; ++i) empty[size_t((skip + i) % height)] += blank[size_t(i)];
     const auto [fewest, most] = std::minmax_element(empty.begin(), empty.end());
     const double margin = (*fewest + *most) / 2;
     auto marginRow = [&](int64_t r) {
@@ -72,11 +76,24 @@ std::optional<GlyphRows> GlyphRows::of(const uint8_t* bytes, int64_t length) {
         }
     }
     if (runLength == 0 || runLength == height) return std::nullopt;
-    int64_t start = (runStart + runLength - (runLength + 1) / 3) % height;
+    // Glyphs are cut after the row blank in the most of them: the last row below a letter,
+    // kept free so that lines of text do not touch, or the first above it. Where margins are
+    // equally blank (to a glyph in a hundred, at least one), the bottom one is the deeper
+    // (room for descenders): about a third of the run lies above the next glyph.
+    const int64_t third = runLength - (runLength + 1) / 3 - 1;  // the row a third would cut after
+    const double tie = std::max(1.0, 0.01 * double(n) / double(height));
+    int64_t blankest = third;
+    for (int64_t k = 0; k < runLength; ++k) {
+        const double here = empty[size_t((runStart + k) % height)];
+        const double best = empty[size_t((runStart + blankest) % height)];
+        const bool closer = std::abs(k - third) < std::abs(blankest - third);
+        if (here > best + tie || (here >= best - tie && closer)) blankest = k;
+    }
+    int64_t start = (runStart + blankest + 1) % height;
 
     // Most character sets begin with a blank glyph (NUL) right after whatever precedes the
     // font, a header or code: where the run opens so, that is where glyphs start.
-    for (int64_t p = 1; p < kOpening && p + height <= n; ++p) {
+    for (int64_t p = 1; p < kOpening && p + height <= length; ++p) {
         if (bytes[p - 1] == 0) continue;
         if (std::all_of(bytes + p, bytes + p + height, [](uint8_t b) { return b == 0; })) {
             start = p % height;

@@ -23,6 +23,7 @@ constexpr int64_t kChunkBytes = int64_t(4) << 20;  // one thread's share of a pa
 constexpr float kHot = 0.35f;                      // a block that looks like graphics
 constexpr int kMaxGap = 8;                         // cold blocks a run may bridge
 constexpr int64_t kMinHotBlocks = 3;
+constexpr int64_t kJoinBytes = 1024;        // gaps between runs that read alike and are joined
 constexpr int64_t kSampleBytes = 48 << 10;  // what the layouts are tried on, at most
 // Layouts are compared on the same bytes: each reads as many tiles as cover this many.
 constexpr int64_t kCoarseBytes = 512;
@@ -72,6 +73,8 @@ public:
             finish(done);
         }
     }
+    // Where the run still open starts, or end when none is.
+    int64_t openStart(int64_t end) const { return hot_ > 0 ? std::max<int64_t>(0, start_) : end; }
     void finish(std::vector<Region>& done) {
         if (hot_ >= kMinHotBlocks) done.push_back({std::max<int64_t>(0, start_), end_});
         hot_ = 0;
@@ -261,6 +264,28 @@ std::vector<Find> scanSource(const FinderOptions& options, const ReadAt& read, i
         std::vector<Find> found(regions.size());
         parallelFor(threads, regions.size(),
                     [&](size_t i) { found[i] = bestFind(read, regions[i]); });
+        // A run can break where it looks cold for a while (a stretch of blank glyphs, say):
+        // neighbours that read the same way are judged again as one, so that their tiles
+        // are placed from one start.
+        std::vector<Region> joined;
+        std::vector<size_t> first;  // the find each joined run replaces
+        for (size_t i = 0; i + 1 < found.size(); ++i) {
+            size_t j = i;
+            while (j + 1 < found.size() && !found[j].layout.empty() &&
+                   found[j + 1].layout == found[j].layout &&
+                   regions[j + 1].start - regions[j].end <= kJoinBytes) {
+                ++j;
+            }
+            if (j == i) continue;
+            joined.push_back({regions[i].start, regions[j].end});
+            first.push_back(i);
+            for (size_t k = i + 1; k <= j; ++k) found[k].layout.clear();
+            i = j;
+        }
+        std::vector<Find> rejudged(joined.size());
+        parallelFor(threads, joined.size(),
+                    [&](size_t i) { rejudged[i] = bestFind(read, joined[i]); });
+        for (size_t i = 0; i < joined.size(); ++i) found[first[i]] = rejudged[i];
         for (Find& f : found) {
             if (!f.layout.empty() && f.confidence >= options.minConfidence) kept.push_back(f);
         }
@@ -289,7 +314,16 @@ std::vector<Find> scanSource(const FinderOptions& options, const ReadAt& read, i
                 builder.push(from + int64_t(k) * kBlock, signals[c][k], regions);
             }
         }
-        judge(regions);
+        // Runs that a run still to come could join wait for it.
+        size_t settled = regions.size();
+        while (settled > 0 && regions[settled - 1].end + kJoinBytes >=
+                                  (settled < regions.size() ? regions[settled].start
+                                                            : builder.openStart(batchEnd))) {
+            --settled;
+        }
+        std::vector<Region> now(regions.begin(), regions.begin() + long(settled));
+        regions.erase(regions.begin(), regions.begin() + long(settled));
+        judge(now);
         if (options.progress) options.progress(batchEnd, size);
     }
     builder.finish(regions);

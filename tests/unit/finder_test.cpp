@@ -71,4 +71,21 @@ TEST(Finder, FindsAFontInNoiseWithItsTilesInPlaceAndNothingInNoise) {
     EXPECT_TRUE(Finder(options).scanBytes(bytes.data(), at).empty());
 }
 
+// Something else inside a font (a table, say) splits its run; the parts read alike and are
+// judged as one, so the whole font is one find with its tiles in place.
+TEST(Finder, JoinsTheTwoPartsOfASplitFont) {
+    std::vector<uint8_t> bytes = randomBytes(1 << 16, 6);
+    std::vector<uint8_t> glyphs = font(8, 7);
+    const std::vector<uint8_t> table = randomBytes(8 * 80, 8);
+    std::copy(table.begin(), table.end(), glyphs.begin() + 4 + 8 * 100);
+    const int64_t at = 30003;
+    std::copy(glyphs.begin(), glyphs.end(), bytes.begin() + at);
+    const std::vector<Find> finds =
+        Finder(FinderOptions{}).scanBytes(bytes.data(), int64_t(bytes.size()));
+    ASSERT_EQ(finds.size(), 1u);
+    EXPECT_LT(finds[0].start, at + 4 + 8 * 100);
+    EXPECT_GT(finds[0].end, at + 4 + 8 * 180);
+    EXPECT_EQ(((8 * finds[0].start + finds[0].values.offset - 7) / 8 - (at + 4)) % 8, 0);
+}
+
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
@@ -13,6 +14,7 @@ constexpr int64_t kSkipped = 2048;
 constexpr double kClearPeak = 0.12;   // how much better than usual the period must repeat
 constexpr double kSameAsBest = 0.02;  // multiples of the height repeat about as well
 constexpr double kDivisorSlack = 0.08;
+constexpr double kSameHalves = 0.15;
 constexpr int64_t kOpening = 16;  // a run opening with its first glyph has it here
 
 }  // namespace
@@ -55,6 +57,20 @@ std::optional<GlyphRows> GlyphRows::of(const uint8_t* bytes, int64_t length) {
     // one glyph to the next.
     std::vector<double> empty(static_cast<size_t>(height), 0.0);
     for (int64_t i = 0; i < n; ++i) empty[size_t((skip + i) % height)] += blank[size_t(i)];
+    // Glyphs alike in pairs can make twice their height repeat best; the blank rows of its
+    // two halves are then the same, where a glyph's top and bottom differ.
+    while (height % 2 == 0 && height / 2 >= kShortest) {
+        const int64_t half = height / 2;
+        double differ = 0, total = 0;
+        for (int64_t r = 0; r < half; ++r) {
+            differ += std::abs(empty[size_t(r)] - empty[size_t(r + half)]);
+            total += empty[size_t(r)] + empty[size_t(r + half)];
+        }
+        if (differ > kSameHalves * total) break;
+        for (int64_t r = 0; r < half; ++r) empty[size_t(r)] += empty[size_t(r + half)];
+        empty.resize(size_t(half));
+        height = half;
+    }
     const auto [fewest, most] = std::minmax_element(empty.begin(), empty.end());
     const double margin = (*fewest + *most) / 2;
     auto marginRow = [&](int64_t r) {

@@ -100,6 +100,34 @@ TEST(Glyphs, ColourMultipliesAndTruncates) {
     EXPECT_EQ(pixel(d->pixelBuffer, 8, 0), (Rgb{0, 0, 1}));
 }
 
+// Text is copied from glyphs converted once per colour; it must show what drawing each glyph
+// by itself shows, through every change of colour and at the picture's edges.
+TEST(Glyphs, TextDrawsWhatItsGlyphsDrawThroughColourChanges) {
+    SyntheticFont f(128, 128, [](int x, int y, uint8_t* bgr) {
+        bgr[0] = uint8_t(x * 3 + y);
+        bgr[1] = uint8_t(y * 5);
+        bgr[2] = uint8_t(255 - x);
+    });
+    const TextColor colours[] = {{1, 1, 1}, {0.5f, 0.5f, 1}, {1, 1, 1}, {0.3f, 0.9f, 0.6f}};
+    const std::string text = "Az\x01\xFF~";
+    auto byText = makeDisplay();
+    auto byGlyph = makeDisplay();
+    const int32_t rows[] = {-4, 327, 658, 995};  // clipped at the top and at the bottom
+    for (size_t c = 0; c < std::size(colours); ++c) {
+        f.font.color = colours[c];
+        const int32_t y = rows[c];
+        for (int32_t x : {-13, 300, 1780}) {
+            f.font.drawText(*byText, x, y, text);
+            for (size_t i = 0; i < text.size(); ++i) {
+                f.font.drawGlyph(*byGlyph, x + 8 * int32_t(i), y,
+                                 static_cast<unsigned char>(text[i]));
+            }
+        }
+    }
+    EXPECT_EQ(std::memcmp(byText->pixelBuffer.data, byGlyph->pixelBuffer.data, PixelBuffer::kBytes),
+              0);
+}
+
 TEST(Glyphs, ColourKeySkipsOnlyExactMatchesWhenEnabled) {
     SyntheticFont keyed(128, 128, [](int x, int, uint8_t* bgr) {
         bgr[0] = x % 2 ? 254 : 255;  // blue byte first: (255, 0, 255) and (255, 0, 254)

@@ -12,6 +12,7 @@
 #include "cli/find/candidates.h"
 #include "cli/find/glyph_rows.h"
 #include "cli/find/tile_model.h"
+#include "cli/find/tile_seams.h"
 #include "samples/regular_file.h"
 
 namespace {
@@ -31,6 +32,8 @@ constexpr int64_t kPhaseBytes = 1024;
 constexpr int64_t kFineBytes = 6144;
 constexpr size_t kFinalists = 4;
 constexpr int64_t kMinPlaneBytes = 256;
+constexpr int64_t kSeamTiles = 256;   // tiles the starts are compared on
+constexpr double kSeamMargin = 0.01;  // what another start must add to replace the winner's
 constexpr double kClearPlanePeak = 0.2;
 // How much less a font's rows may explain than the best reading: transposed and stacked
 // readings of a font explain it about as well, other data clearly better.
@@ -225,6 +228,25 @@ Find bestFind(const ReadAt& read, const Region& region) {
     find.end = region.end;
     if (fine.empty()) return find;
     Trial winner = fine.front();
+    // Of the starts that keep the winner's rows in place, the one whose tiles hold no seam
+    // between unrelated pixels; the winner's own unless another is clearly better.
+    {
+        const Candidate& c = *winner.candidate;
+        const int64_t tiles = std::min<int64_t>(kSeamTiles, int64_t(bytes.size()) / c.tileBytes);
+        auto agreementAt = [&](int64_t phase) {
+            TileLayout at = c.layout;
+            at.offset = int32_t(8 * phase + c.layout.offset);
+            return innerAgreement(bytes.data(), int64_t(bytes.size()), at, tiles);
+        };
+        double best = agreementAt(winner.phase) + kSeamMargin;
+        for (int64_t phase = winner.phase % c.rowBytes; phase < c.tileBytes; phase += c.rowBytes) {
+            const double agreement = agreementAt(phase);
+            if (agreement > best) {
+                best = agreement;
+                winner.phase = phase;
+            }
+        }
+    }
     // A run that repeats blank rows with a glyph's height is a font stored a byte a row, even
     // when a transposed or stacked reading explains it as well: the two bit orders stay to
     // choose from, at the phase where glyphs start.

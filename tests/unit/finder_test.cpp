@@ -7,6 +7,7 @@
 
 #include "cli/find/block_signal.h"
 #include "cli/find/glyph_rows.h"
+#include "cli/find/tile_seams.h"
 #include "support/random_bytes.h"
 
 namespace {
@@ -24,6 +25,27 @@ std::vector<uint8_t> font(int height, uint32_t seed) {
         for (int row = 0; row < height; ++row) {
             const bool margin = row < top || row >= height - bottom;
             bytes.push_back(margin ? 0 : uint8_t(stem | (row == bar ? 0x7E : 0)));
+        }
+    }
+    return bytes;
+}
+
+// A 128 x 128 picture of rings, one bit a pixel, cut into 16 x 16 tiles of rows of two bytes,
+// highest bit first, tile after tile.
+std::vector<uint8_t> ringTiles() {
+    std::vector<uint8_t> bytes;
+    for (int ty = 0; ty < 8; ++ty) {
+        for (int tx = 0; tx < 8; ++tx) {
+            for (int y = 0; y < 16; ++y) {
+                for (int half = 0; half < 2; ++half) {
+                    uint8_t b = 0;
+                    for (int x = 0; x < 8; ++x) {
+                        const int px = 16 * tx + 8 * half + x - 50, py = 16 * ty + y - 70;
+                        if ((px * px + py * py) / 300 % 2) b |= uint8_t(0x80 >> x);
+                    }
+                    bytes.push_back(b);
+                }
+            }
         }
     }
     return bytes;
@@ -86,6 +108,25 @@ TEST(Finder, JoinsTheTwoPartsOfASplitFont) {
     EXPECT_LT(finds[0].start, at + 4 + 8 * 100);
     EXPECT_GT(finds[0].end, at + 4 + 8 * 180);
     EXPECT_EQ(((8 * finds[0].start + finds[0].values.offset - 7) / 8 - (at + 4)) % 8, 0);
+}
+
+// Tiles started some rows off hold the seam between two tiles of the picture inside them.
+TEST(TileSeams, NeighboursInsideTilesAgreeMostWhereThePictureStartsThem) {
+    const std::vector<uint8_t> picture = ringTiles();
+    const TileLayout rows16{7, 16, -1, 16, 256, 1, 1, 0, 16, 16};
+    const double truth = innerAgreement(picture.data(), int64_t(picture.size()), rows16, 64);
+    for (int32_t row = 1; row < 16; ++row) {
+        TileLayout shifted = rows16;
+        shifted.offset += 16 * row;
+        EXPECT_LT(innerAgreement(picture.data(), int64_t(picture.size()), shifted, 64), truth)
+            << row << " rows off";
+    }
+    // Blank tiles agree everywhere; a tile reaching past the end is left out, not read.
+    const std::vector<uint8_t> blank(picture.size(), 0);
+    EXPECT_EQ(innerAgreement(blank.data(), int64_t(blank.size()), rows16, 64), 1.0);
+    TileLayout past = rows16;
+    past.offset += 8 * int32_t(picture.size());
+    EXPECT_EQ(innerAgreement(picture.data(), int64_t(picture.size()), past, 64), 0);
 }
 
 }  // namespace

@@ -1,0 +1,14 @@
+#pragma once
+#include <cstdint>
+
+#include "decode/tile_layout.h"
+
+// How often neighbouring pixels inside tiles are equal, over up to `tiles` tiles of the
+// layout read from bytes[0..length) (tiles that would reach outside are left out).
+//
+// Where tiles start decides which pairs of pixels count as inside a tile: at the true start
+// every such pair is a pair of neighbours in the picture, while a start a few rows (or
+// columns) off puts the seam between two tiles, whose pixels are unrelated, inside each one.
+// The tile model barely tells these starts apart, as it learns from any neighbours alike.
+double innerAgreement(const uint8_t* bytes, int64_t length, const TileLayout& layout,
+                      int64_t tiles);

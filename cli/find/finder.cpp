@@ -32,7 +32,7 @@ constexpr int64_t kPhaseBytes = 1024;
 constexpr int64_t kFineBytes = 6144;
 constexpr size_t kFinalists = 4;
 constexpr int64_t kMinPlaneBytes = 256;
-constexpr int64_t kSeamTiles = 256;   // tiles the starts are compared on
+constexpr int64_t kSeamBits = 16384;  // bits read for each start the seams are compared at
 constexpr double kSeamMargin = 0.01;  // what another start must add to replace the winner's
 constexpr double kClearPlanePeak = 0.2;
 // How much less a font's rows may explain than the best reading: transposed and stacked
@@ -232,7 +232,10 @@ Find bestFind(const ReadAt& read, const Region& region) {
     // between unrelated pixels; the winner's own unless another is clearly better.
     {
         const Candidate& c = *winner.candidate;
-        const int64_t tiles = std::min<int64_t>(kSeamTiles, int64_t(bytes.size()) / c.tileBytes);
+        const int64_t tileBits =
+            int64_t(c.layout.tileSize) * c.layout.tileSize * c.layout.greyPlanes();
+        const int64_t tiles = std::min<int64_t>(kSeamBits / std::max<int64_t>(tileBits, 1),
+                                                int64_t(bytes.size()) / c.tileBytes);
         auto agreementAt = [&](int64_t phase) {
             TileLayout at = c.layout;
             at.offset = int32_t(8 * phase + c.layout.offset);

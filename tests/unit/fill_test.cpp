@@ -72,6 +72,25 @@ TEST(FillRect, WholeBufferWritesEveryByteAndNothingBeyond) {
     EXPECT_TRUE(g.guardsIntact());
 }
 
+// A redraw clears what its grid leaves uncovered: every pixel outside the rectangle, none in it,
+// nothing beyond the buffer, for rectangles at each edge and of one pixel.
+TEST(ClearOutside, ClearsEveryPixelButTheRectangles) {
+    const PixelRect kept[] = {{1, 217, 1785, 991},    {0, 0, 1799, 999}, {0, 0, 0, 0},
+                              {1799, 999, 1799, 999}, {5, 0, 1799, 3},   {0, 996, 9, 999},
+                              {300, 400, 299, 400}};  // the last is empty: all is cleared
+    for (const PixelRect& r : kept) {
+        GuardedBuffer g;
+        FillColor{7, 7, 7}.fillRect(g.buffer, 0, 0, 1799, 999);
+        g.buffer.clearOutside(r);
+        const int64_t area = r.empty() ? 0 : int64_t(r.right - r.left + 1) * (r.bottom - r.top + 1);
+        const RegionCount kept7 = countColor(g.buffer, {7, 7, 7}, r.left, r.top, r.right, r.bottom);
+        EXPECT_EQ(kept7.inside, area) << r.left << ", " << r.top;
+        EXPECT_EQ(kept7.outside, 0) << r.left << ", " << r.top;
+        EXPECT_EQ(countColor(g.buffer, {0, 0, 0}, 0, 0, -1, -1).outside, 1800 * 1000 - area);
+        EXPECT_TRUE(g.guardsIntact());
+    }
+}
+
 TEST(FillRect, ClipsRectanglesThatLeaveTheBuffer) {
     struct Case {
         int32_t x1, y1, x2, y2;      // asked for

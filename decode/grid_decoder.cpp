@@ -10,7 +10,6 @@
 namespace {
 
 constexpr FillColor kBarColor{0, 0, 255};
-constexpr uint64_t kEveryByte = 0x0101010101010101ull;
 
 // The grid is laid out in 64-bit arithmetic; the fill takes 32-bit coordinates, and
 // clamping far-off ones keeps their intersection with the picture the same.

@@ -1,0 +1,8 @@
+# The finder's sources: its library and the fuzz target (built without the programs) use them.
+set(QUORVANE_FINDER_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/block_signal.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/candidates.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/finder.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/glyph_rows.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tile_model.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tile_seams.cpp)

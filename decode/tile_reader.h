@@ -37,13 +37,13 @@ inline uint64_t load64(const uint8_t* p) {
 //
 // The plain rule reads one bit per plane and pixel, each address taken modulo the sample's
 // bits (tests/support/reference_decoder.cpp spells it out, and the tests hold this reader
-// to it). Here the addresses are wrapped once per row and stepped with a compare, and two
+// to it). Here the addresses are wrapped once per row and stepped with a compare, and these
 // properties of the layout, fixed when it is prepared, allow faster reads:
 // - rows are runs of consecutive bits (x_delta 1 or -1: the whole row, or each group of
 //   columns that has its own offset): a plane's run is read eight pixels per unaligned
 //   64-bit load and spread to grey levels through a table, except where it wraps around
 //   the end of the sample;
-// - rows of at most eight pixels: with consecutive bits, every plane's word lands in one
+// - rows of at most eight consecutive bits, in one run: every plane's word lands in one
 //   register and the row is stored once;
 // - rows of at most four pixels, read for a whole line of tiles: a bit at a time, the
 //   loops fixed by the tile size, so that nothing is paid per tile but the reads.

@@ -80,6 +80,14 @@ const uint8_t* coloredGlyphs(const BitmapFont& font) {
     if (font.glyphsPerRow <= 0 || font.glyphHeight <= 0 || font.glyphWidth <= 0) return nullptr;
     const int64_t glyphBytes = int64_t(font.glyphWidth) * font.glyphHeight * 3;
     if (glyphBytes * 256 > kMaxColoredBytes) return nullptr;
+    // All 256 cells are read ahead, so they must all lie in the surface; a font of fewer
+    // cells draws glyph by glyph, reading only the cells asked for.
+    const SDL_Surface& surface = *font.surface;
+    const int64_t cellRows = (256 + font.glyphsPerRow - 1) / font.glyphsPerRow;
+    if (int64_t(surface.w) < int64_t(font.glyphsPerRow) * font.glyphWidth ||
+        int64_t(surface.h) < cellRows * font.glyphHeight || surface.pitch < 3 * surface.w) {
+        return nullptr;
+    }
     for (BitmapFont::ColoredGlyphs& c : font.colored) {
         if (c.surface == font.surface && c.glyphWidth == font.glyphWidth &&
             c.glyphHeight == font.glyphHeight && c.glyphsPerRow == font.glyphsPerRow &&

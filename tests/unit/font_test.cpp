@@ -128,6 +128,18 @@ TEST(Glyphs, TextDrawsWhatItsGlyphsDrawThroughColourChanges) {
               0);
 }
 
+// A font of four cells: text in it reads only those, as glyph by glyph does (the sanitizer
+// build would catch a read of the 252 cells it lacks).
+TEST(Glyphs, TextInAFontOfFewCellsReadsOnlyThem) {
+    SyntheticFont small(16, 16, [](int x, int y, uint8_t* bgr) { std::memset(bgr, x * 9 + y, 3); });
+    auto byText = makeDisplay();
+    auto byGlyph = makeDisplay();
+    small.font.drawText(*byText, 10, 10, std::string("\0\1\2\3", 4));
+    for (int code = 0; code < 4; ++code) small.font.drawGlyph(*byGlyph, 10 + 8 * code, 10, code);
+    EXPECT_EQ(std::memcmp(byText->pixelBuffer.data, byGlyph->pixelBuffer.data, PixelBuffer::kBytes),
+              0);
+}
+
 TEST(Glyphs, ColourKeySkipsOnlyExactMatchesWhenEnabled) {
     SyntheticFont keyed(128, 128, [](int x, int, uint8_t* bgr) {
         bgr[0] = x % 2 ? 254 : 255;  // blue byte first: (255, 0, 255) and (255, 0, 254)

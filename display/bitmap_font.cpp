@@ -25,15 +25,25 @@ struct ColorTables {
     }
 };
 
+// The part of a glyph cell at (x, y) that lies inside the picture; 64-bit so far-off
+// positions cannot overflow.
+struct GlyphClip {
+    int64_t firstColumn, endColumn, firstRow, endRow;
+
+    GlyphClip(const BitmapFont& font, const PixelBuffer& buffer, int32_t x, int32_t y)
+        : firstColumn(std::max<int64_t>(0, -int64_t(x))),
+          endColumn(std::min<int64_t>(font.glyphWidth, int64_t(buffer.width) - x)),
+          firstRow(std::max<int64_t>(0, -int64_t(y))),
+          endRow(std::min<int64_t>(font.glyphHeight, int64_t(buffer.height) - y)) {}
+    bool empty() const { return firstColumn >= endColumn || firstRow >= endRow; }
+};
+
 void drawGlyphWith(const BitmapFont& font, const ColorTables& tables, PixelBuffer& buffer,
                    int32_t x, int32_t y, int32_t code) {
     if (font.glyphsPerRow <= 0 || font.glyphHeight <= 0 || font.glyphWidth <= 0) return;
-    // The part of the cell inside the picture; 64-bit so far-off positions cannot overflow.
-    const int64_t firstColumn = std::max<int64_t>(0, -int64_t(x));
-    const int64_t endColumn = std::min<int64_t>(font.glyphWidth, int64_t(buffer.width) - x);
-    const int64_t firstRow = std::max<int64_t>(0, -int64_t(y));
-    const int64_t endRow = std::min<int64_t>(font.glyphHeight, int64_t(buffer.height) - y);
-    if (firstColumn >= endColumn || firstRow >= endRow) return;
+    const GlyphClip clip(font, buffer, x, y);
+    if (clip.empty()) return;
+    const auto [firstColumn, endColumn, firstRow, endRow] = clip;
 
     const int32_t glyph = code & 0xFF;
     const int32_t cellColumn = glyph % font.glyphsPerRow;
@@ -48,18 +58,9 @@ void drawGlyphWith(const BitmapFont& font, const ColorTables& tables, PixelBuffe
                                 size_t(surface.pitch) * size_t(cellRow * font.glyphHeight + i) +
                                 3 * size_t(cellColumn * font.glyphWidth + firstColumn);
         uint8_t* target = buffer.pixelAt(int32_t(x + firstColumn), int32_t(y + i));
-        const int64_t count = endColumn - firstColumn;
-        if (!keyed) {
-            for (int64_t j = 0; j < count; ++j) {
-                target[3 * j] = tables.red[source[3 * j + 2]];
-                target[3 * j + 1] = tables.green[source[3 * j + 1]];
-                target[3 * j + 2] = tables.blue[source[3 * j]];
-            }
-            continue;
-        }
-        for (int64_t j = 0; j < count; ++j, source += 3, target += 3) {
+        for (int64_t j = firstColumn; j < endColumn; ++j, source += 3, target += 3) {
             const uint8_t blue = source[0], green = source[1], red = source[2];
-            if (red == key[0] && green == key[1] && blue == key[2]) continue;
+            if (keyed && red == key[0] && green == key[1] && blue == key[2]) continue;
             target[0] = tables.red[red];
             target[1] = tables.green[green];
             target[2] = tables.blue[blue];
@@ -119,14 +120,12 @@ const uint8_t* coloredGlyphs(const BitmapFont& font) {
     return c.rgb.data();
 }
 
-// A glyph from the converted ones, row by row, clipped as drawGlyphWith clips.
+// A glyph from the converted ones, row by row.
 void copyGlyph(const BitmapFont& font, const uint8_t* glyphs, PixelBuffer& buffer, int32_t x,
                int32_t y, int32_t code) {
-    const int64_t firstColumn = std::max<int64_t>(0, -int64_t(x));
-    const int64_t endColumn = std::min<int64_t>(font.glyphWidth, int64_t(buffer.width) - x);
-    const int64_t firstRow = std::max<int64_t>(0, -int64_t(y));
-    const int64_t endRow = std::min<int64_t>(font.glyphHeight, int64_t(buffer.height) - y);
-    if (firstColumn >= endColumn || firstRow >= endRow) return;
+    const GlyphClip clip(font, buffer, x, y);
+    if (clip.empty()) return;
+    const auto [firstColumn, endColumn, firstRow, endRow] = clip;
     const size_t rowBytes = size_t(font.glyphWidth) * 3;
     const uint8_t* glyph = glyphs + size_t(code & 0xFF) * rowBytes * size_t(font.glyphHeight);
     for (int64_t i = firstRow; i < endRow; ++i) {
@@ -143,24 +142,24 @@ void BitmapFont::drawGlyph(Display& display, int32_t x, int32_t y, int32_t code)
 }
 
 void BitmapFont::drawText(Display& display, int32_t x, int32_t y, std::string text) const {
-    // A key leaves some pixels as they were, which the converted glyphs cannot say.
-    const uint8_t* glyphs = colorKeyEnabled ? nullptr : coloredGlyphs(*this);
-    if (glyphs) {
+    auto eachGlyph = [&](auto draw) {
         for (size_t i = 0; i < text.size(); ++i) {
             const int64_t glyphX = int64_t(x) + int64_t(i) * glyphWidth;
-            if (glyphX > display.pixelBuffer.width - 1) break;  // the rest is clipped away
-            copyGlyph(*this, glyphs, display.pixelBuffer, int32_t(glyphX), y,
-                      static_cast<unsigned char>(text[i]));
+            if (glyphX > display.pixelBuffer.width - 1) break;  // the rest is clipped away anyway
+            draw(int32_t(glyphX), static_cast<unsigned char>(text[i]));
         }
+    };
+    // A key leaves some pixels as they were, which the converted glyphs cannot say.
+    if (const uint8_t* glyphs = colorKeyEnabled ? nullptr : coloredGlyphs(*this)) {
+        eachGlyph([&](int32_t glyphX, int32_t code) {
+            copyGlyph(*this, glyphs, display.pixelBuffer, glyphX, y, code);
+        });
         return;
     }
     const ColorTables tables(color);
-    for (size_t i = 0; i < text.size(); ++i) {
-        const int64_t glyphX = int64_t(x) + int64_t(i) * glyphWidth;
-        if (glyphX > display.pixelBuffer.width - 1) break;  // the rest is clipped away anyway
-        drawGlyphWith(*this, tables, display.pixelBuffer, int32_t(glyphX), y,
-                      static_cast<unsigned char>(text[i]));
-    }
+    eachGlyph([&](int32_t glyphX, int32_t code) {
+        drawGlyphWith(*this, tables, display.pixelBuffer, glyphX, y, code);
+    });
 }
 
 const char* fontLayoutProblem(const SDL_Surface* surface) {

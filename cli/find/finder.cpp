@@ -28,7 +28,7 @@ constexpr int64_t kJoinBytes = 1024;        // gaps between runs that read alike
 constexpr int64_t kSampleBytes = 48 << 10;  // what the layouts are tried on, at most
 // Layouts are compared on the same bytes: each reads as many tiles as cover this many.
 constexpr int64_t kCoarseBytes = 512;
-constexpr int64_t kPhaseBytes = 1024;
+constexpr int64_t kPhaseBytes = 512;
 constexpr int64_t kFineBytes = 6144;
 constexpr size_t kFinalists = 4;
 constexpr int64_t kMinPlaneBytes = 256;
@@ -251,21 +251,19 @@ Find bestFind(const ReadAt& read, const Region& region) {
         }
     }
     // A run that repeats blank rows with a glyph's height is a font stored a byte a row, even
-    // when a transposed or stacked reading explains it as well: the two bit orders stay to
-    // choose from, at the phase where glyphs start.
-    if (winner.candidate->layout.bitplanes == 1 || winner.candidate->prior < 5) {
-        if (const auto glyphs = GlyphRows::of(bytes.data(), int64_t(bytes.size()))) {
-            std::vector<std::pair<const Candidate*, int64_t>> rows;
-            for (const Candidate& c : searchCandidates()) {
-                if (c.layout.tileSize == 8 && c.layout.bitplanes == 1 && c.rowBytes == 1 &&
-                    c.layout.yDelta == 8) {
-                    rows.push_back({&c, glyphs->start % 8});
-                }
+    // when a transposed, stacked or many-plane reading explains it as well: the two bit
+    // orders stay to choose from, at the phase where glyphs start.
+    if (const auto glyphs = GlyphRows::of(bytes.data(), int64_t(bytes.size()))) {
+        std::vector<std::pair<const Candidate*, int64_t>> rows;
+        for (const Candidate& c : searchCandidates()) {
+            if (c.layout.tileSize == 8 && c.layout.bitplanes == 1 && c.rowBytes == 1 &&
+                c.layout.yDelta == 8) {
+                rows.push_back({&c, glyphs->start % 8});
             }
-            const std::vector<Trial> font = trials(kFineBytes, rows);
-            if (!font.empty() && font.front().score >= winner.score - kFontSlack) {
-                winner = font.front();
-            }
+        }
+        const std::vector<Trial> font = trials(kFineBytes, rows);
+        if (!font.empty() && font.front().score >= winner.score - kFontSlack) {
+            winner = font.front();
         }
     }
     find.layout = winner.candidate->name;

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 
+#include "cli/find/adaptive_bits.h"
 #include "cli/find/block_signal.h"
 #include "cli/find/glyph_rows.h"
 #include "cli/find/tile_seams.h"
@@ -49,6 +51,27 @@ std::vector<uint8_t> ringTiles() {
         }
     }
     return bytes;
+}
+
+// Pricing counts once must cost what coding the bits one by one costs, in any order, for the
+// small counts of the table and the large ones of the series alike.
+TEST(AdaptiveBits, PricesCountsAsCodingBitByBitDoes) {
+    for (const auto& [zeros, ones] : {std::pair<uint32_t, uint32_t>{0, 0},
+                                      {1, 0},
+                                      {3, 5},
+                                      {5000, 3000},
+                                      {20000, 9},
+                                      {40000, 40000}}) {
+        double sequential = 0;
+        uint32_t seen[2] = {0, 0};
+        for (uint32_t i = 0; i < zeros + ones; ++i) {
+            const unsigned bit = i % 3 == 0 && seen[1] < ones ? 1 : seen[0] < zeros ? 0 : 1;
+            sequential -= std::log2((seen[bit] + 0.5) / (seen[0] + seen[1] + 1.0));
+            ++seen[bit];
+        }
+        EXPECT_NEAR(adaptiveBits(zeros, ones), sequential, 1e-9 * (1 + sequential))
+            << zeros << " zeros, " << ones << " ones";
+    }
 }
 
 TEST(GlyphRows, TellsTheHeightAndWhereGlyphsStart) {

@@ -31,9 +31,11 @@ constexpr int64_t kCoarseBytes = 512;
 constexpr int64_t kPhaseBytes = 512;
 constexpr int64_t kFineBytes = 6144;
 constexpr size_t kFinalists = 4;
+// Finalists with planes tried at every phase, and the most bytes their tiles may hold.
+constexpr size_t kEveryPhaseFinalists = 2;
+constexpr int64_t kEveryPhaseBytes = 32;
 constexpr int64_t kMinPlaneBytes = 256;
 constexpr int64_t kSeamBits = 16384;  // bits read for each start the seams are compared at
-constexpr double kSeamMargin = 0.01;  // what another start must add to replace the winner's
 constexpr double kClearPlanePeak = 0.2;
 // How much less a font's rows may explain than the best reading: transposed and stacked
 // readings of a font explain it about as well, other data clearly better.
@@ -111,7 +113,8 @@ std::vector<float> blockSignals(const ReadAt& read, int64_t size, int64_t far, i
 
 // Distances at which the bytes of a run repeat themselves best: where one plane of a
 // picture ends and the next begins, the planes resembling each other.
-std::vector<int64_t> planeDistances(const uint8_t* bytes, int64_t length) {
+[[gnu::target_clones("popcnt", "default")]] std::vector<int64_t> planeDistances(
+    const uint8_t* bytes, int64_t length) {
     std::vector<std::pair<double, int64_t>> peaks;
     const int64_t compare = std::min<int64_t>(2048, length / 2);
     for (int64_t d = kMinPlaneBytes; d + compare <= length; d += 8) {
@@ -192,33 +195,33 @@ Find bestFind(const ReadAt& read, const Region& region) {
                   [](const Trial& a, const Trial& b) { return a.rank > b.rank; });
         return out;
     };
-    // First every layout at the phases that put its rows and planes in place, on a few tiles;
-    // whole tiles do not matter yet.
+    // First every layout at the first byte, on a few tiles.
     std::vector<std::pair<const Candidate*, int64_t>> first;
-    auto addPhases = [&](const Candidate& c) {
-        for (int64_t phase = 0; phase < c.rowBytes; ++phase) first.push_back({&c, phase});
-    };
-    for (const Candidate& c : searchCandidates()) addPhases(c);
-    for (const Candidate& c : extra) addPhases(c);
+    for (const Candidate& c : searchCandidates()) first.push_back({&c, 0});
+    for (const Candidate& c : extra) first.push_back({&c, 0});
     std::vector<Trial> finalists;
     for (const Trial& t : trials(kCoarseBytes, first)) {
-        const bool seen = std::any_of(finalists.begin(), finalists.end(),
-                                      [&](const Trial& f) { return f.candidate == t.candidate; });
-        if (!seen) finalists.push_back(t);
+        finalists.push_back(t);
         if (finalists.size() == kFinalists) break;
     }
-    // Then the finalists at every phase that keeps their rows in place, and the best two
-    // phases of each on many tiles.
+    // Then the finalists at the phases that decide whether rows and planes are read in place,
+    // and the best two of each on many tiles. Which row tiles start at is told better by the
+    // seams inside them (below), but planes can trade a plane's place in a row for a row's
+    // place in a tile, and still read coherently: the leading finalists with planes are tried
+    // at every phase, where their tiles are small enough for it to pay.
     std::vector<std::pair<const Candidate*, int64_t>> best;
-    for (const Trial& f : finalists) {
+    for (size_t i = 0; i < finalists.size(); ++i) {
+        const Candidate& c = *finalists[i].candidate;
+        const bool everyPhase =
+            c.layout.bitplanes > 1 && c.tileBytes <= kEveryPhaseBytes && i < kEveryPhaseFinalists;
         std::vector<std::pair<const Candidate*, int64_t>> phases;
-        for (int64_t phase = f.phase; phase < f.candidate->tileBytes;
-             phase += f.candidate->rowBytes) {
-            phases.push_back({f.candidate, phase});
+        for (int64_t phase = 0; phase < (everyPhase ? c.tileBytes : c.rowBytes); ++phase) {
+            phases.push_back({&c, phase});
         }
-        const std::vector<Trial> ranked = trials(kPhaseBytes, phases);
-        for (size_t i = 0; i < std::min<size_t>(2, ranked.size()); ++i) {
-            best.push_back({ranked[i].candidate, ranked[i].phase});
+        const std::vector<Trial> ranked =
+            phases.size() > 1 ? trials(kPhaseBytes, phases) : std::vector<Trial>{finalists[i]};
+        for (size_t k = 0; k < std::min<size_t>(2, ranked.size()); ++k) {
+            best.push_back({ranked[k].candidate, ranked[k].phase});
         }
     }
     const std::vector<Trial> fine = trials(kFineBytes, best);
@@ -229,7 +232,7 @@ Find bestFind(const ReadAt& read, const Region& region) {
     if (fine.empty()) return find;
     Trial winner = fine.front();
     // Of the starts that keep the winner's rows in place, the one whose tiles hold no seam
-    // between unrelated pixels; the winner's own unless another is clearly better.
+    // between unrelated pixels (the winner's own where they tie).
     {
         const Candidate& c = *winner.candidate;
         const int64_t tileBits =
@@ -241,7 +244,7 @@ Find bestFind(const ReadAt& read, const Region& region) {
             at.offset = int32_t(8 * phase + c.layout.offset);
             return innerAgreement(bytes.data(), int64_t(bytes.size()), at, tiles);
         };
-        double best = agreementAt(winner.phase) + kSeamMargin;
+        double best = agreementAt(winner.phase);
         for (int64_t phase = winner.phase % c.rowBytes; phase < c.tileBytes; phase += c.rowBytes) {
             const double agreement = agreementAt(phase);
             if (agreement > best) {

@@ -35,12 +35,18 @@ constexpr size_t kFinalists = 4;
 constexpr size_t kEveryPhaseFinalists = 2;
 constexpr int64_t kEveryPhaseBytes = 32;
 constexpr int64_t kMinPlaneBytes = 256;
+constexpr int64_t kSeamStarts = 16;   // starts the seams are compared at, at most
 constexpr int64_t kSeamBits = 16384;  // bits read for each start the seams are compared at
 constexpr double kClearPlanePeak = 0.2;
 // How much less a font's rows may explain than the best reading: transposed and stacked
 // readings of a font explain it about as well, other data clearly better.
-constexpr double kFontSlack = 0.08;     // the smallest plane searched for at a distance
-constexpr double kPriorWeight = 0.006;  // orders layouts that explain the data equally well
+constexpr double kFontSlack = 0.08;  // the smallest plane searched for at a distance
+constexpr double kPriorWeight = 0.006;
+// Other readings of a run shown after the best: at most this many, explaining at most this
+// much less (in bits per bit), their confidence a share of the best one's.
+constexpr size_t kAlternatives = 2;
+constexpr double kAlternativeGap = 0.05;
+constexpr double kAlternativeShare = 0.99;  // orders layouts that explain the data equally well
 
 struct Region {
     int64_t start, end;
@@ -150,8 +156,9 @@ struct Trial {
     int64_t phase;
 };
 
-// The layout and phase that explain a run best.
-Find bestFind(const ReadAt& read, const Region& region) {
+// The layout and phase that explain a run best, then other readings that explain it nearly as
+// well.
+std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double minConfidence) {
     const int64_t length = region.end - region.start;
     std::vector<Candidate> extra;
     const int64_t sampleLength = std::min(length, kSampleBytes);
@@ -225,16 +232,12 @@ Find bestFind(const ReadAt& read, const Region& region) {
         }
     }
     const std::vector<Trial> fine = trials(kFineBytes, best);
+    if (fine.empty()) return {};
 
-    Find find;
-    find.start = region.start;
-    find.end = region.end;
-    if (fine.empty()) return find;
-    Trial winner = fine.front();
-    // Of the starts that keep the winner's rows in place, the one whose tiles hold no seam
-    // between unrelated pixels (the winner's own where they tie).
-    {
-        const Candidate& c = *winner.candidate;
+    // Of the starts that keep a reading's rows in place, the one whose tiles hold no seam
+    // between unrelated pixels (its own where they tie), and the score there.
+    auto placeTiles = [&](Trial t) {
+        const Candidate& c = *t.candidate;
         const int64_t tileBits =
             int64_t(c.layout.tileSize) * c.layout.tileSize * c.layout.greyPlanes();
         const int64_t tiles = std::min<int64_t>(kSeamBits / std::max<int64_t>(tileBits, 1),
@@ -244,15 +247,27 @@ Find bestFind(const ReadAt& read, const Region& region) {
             at.offset = int32_t(8 * phase + c.layout.offset);
             return innerAgreement(bytes.data(), int64_t(bytes.size()), at, tiles);
         };
-        double best = agreementAt(winner.phase);
-        for (int64_t phase = winner.phase % c.rowBytes; phase < c.tileBytes; phase += c.rowBytes) {
+        const int64_t scoredAt = t.phase;
+        double best = agreementAt(t.phase);
+        // Nearby starts only, where tiles hold many rows.
+        const int64_t starts = std::min<int64_t>(c.tileBytes / c.rowBytes, kSeamStarts);
+        for (int64_t k = -(starts / 2); k < starts - starts / 2; ++k) {
+            const int64_t phase =
+                ((scoredAt + k * c.rowBytes) % c.tileBytes + c.tileBytes) % c.tileBytes;
             const double agreement = agreementAt(phase);
             if (agreement > best) {
                 best = agreement;
-                winner.phase = phase;
+                t.phase = phase;
             }
         }
-    }
+        if (t.phase != scoredAt) {
+            const std::vector<Trial> rescored = trials(kFineBytes, {{&c, t.phase}});
+            if (!rescored.empty()) t = rescored.front();
+        }
+        return t;
+    };
+    Trial winner = fine.front();
+    bool font = false;
     // A run that repeats blank rows with a glyph's height is a font stored a byte a row, even
     // when a transposed, stacked or many-plane reading explains it as well: the two bit
     // orders stay to choose from, at the phase where glyphs start.
@@ -264,18 +279,44 @@ Find bestFind(const ReadAt& read, const Region& region) {
                 rows.push_back({&c, glyphs->start % 8});
             }
         }
-        const std::vector<Trial> font = trials(kFineBytes, rows);
-        if (!font.empty() && font.front().score >= winner.score - kFontSlack) {
-            winner = font.front();
+        const std::vector<Trial> rowsTried = trials(kFineBytes, rows);
+        if (!rowsTried.empty() && rowsTried.front().score >= winner.score - kFontSlack) {
+            winner = rowsTried.front();
+            font = true;
         }
     }
-    find.layout = winner.candidate->name;
-    find.values = winner.candidate->layout;
-    find.values.offset = int32_t(8 * winner.phase + winner.candidate->layout.offset);
-    find.score = winner.score;
-    find.confidence = Finder::confidenceOf(
+    if (!font) winner = placeTiles(winner);
+
+    auto findOf = [&](const Trial& t, double confidence) {
+        Find find;
+        find.start = region.start;
+        find.end = region.end;
+        find.layout = t.candidate->name;
+        find.values = t.candidate->layout;
+        find.values.offset = int32_t(8 * t.phase + t.candidate->layout.offset);
+        find.score = t.score;
+        find.confidence = confidence;
+        return find;
+    };
+    const double confidence = Finder::confidenceOf(
         winner.score, std::min(length, kSampleBytes) / winner.candidate->tileBytes);
-    return find;
+    std::vector<Find> finds = {findOf(winner, confidence)};
+    // Other readings that explain the run nearly as well follow it, so that one of them can
+    // be tried where the best is not the picture: each with the best one's confidence, less
+    // as it explains less.
+    auto share = [&](double score) {
+        return kAlternativeShare * std::exp(-std::max(0.0, winner.score - score) / kAlternativeGap);
+    };
+    std::vector<const Candidate*> shown = {winner.candidate};
+    for (const Trial& t : fine) {
+        if (finds.size() > kAlternatives || t.score < winner.score - kAlternativeGap) break;
+        if (std::find(shown.begin(), shown.end(), t.candidate) != shown.end()) continue;
+        if (confidence * share(t.score) < minConfidence) continue;  // it would not be shown
+        shown.push_back(t.candidate);
+        const Trial placed = placeTiles(t);
+        finds.push_back(findOf(placed, confidence * share(placed.score)));
+    }
+    return finds;
 }
 
 std::vector<Find> scanSource(const FinderOptions& options, const ReadAt& read, int64_t size) {
@@ -287,9 +328,13 @@ std::vector<Find> scanSource(const FinderOptions& options, const ReadAt& read, i
     RegionBuilder builder;
 
     auto judge = [&](std::vector<Region>& regions) {
-        std::vector<Find> found(regions.size());
-        parallelFor(threads, regions.size(),
-                    [&](size_t i) { found[i] = bestFind(read, regions[i]); });
+        std::vector<std::vector<Find>> found(regions.size());
+        parallelFor(threads, regions.size(), [&](size_t i) {
+            found[i] = readingsOf(read, regions[i], options.minConfidence);
+        });
+        auto layoutOf = [&](size_t i) {
+            return found[i].empty() ? std::string() : found[i].front().layout;
+        };
         // A run can break where it looks cold for a while (a stretch of blank glyphs, say):
         // neighbours that read the same way are judged again as one, so that their tiles
         // are placed from one start.
@@ -297,23 +342,23 @@ std::vector<Find> scanSource(const FinderOptions& options, const ReadAt& read, i
         std::vector<size_t> first;  // the find each joined run replaces
         for (size_t i = 0; i + 1 < found.size(); ++i) {
             size_t j = i;
-            while (j + 1 < found.size() && !found[j].layout.empty() &&
-                   found[j + 1].layout == found[j].layout &&
+            while (j + 1 < found.size() && !layoutOf(j).empty() && layoutOf(j + 1) == layoutOf(j) &&
                    regions[j + 1].start - regions[j].end <= kJoinBytes) {
                 ++j;
             }
             if (j == i) continue;
             joined.push_back({regions[i].start, regions[j].end});
             first.push_back(i);
-            for (size_t k = i + 1; k <= j; ++k) found[k].layout.clear();
+            for (size_t k = i + 1; k <= j; ++k) found[k].clear();
             i = j;
         }
-        std::vector<Find> rejudged(joined.size());
-        parallelFor(threads, joined.size(),
-                    [&](size_t i) { rejudged[i] = bestFind(read, joined[i]); });
-        for (size_t i = 0; i < joined.size(); ++i) found[first[i]] = rejudged[i];
-        for (Find& f : found) {
-            if (!f.layout.empty() && f.confidence >= options.minConfidence) kept.push_back(f);
+        parallelFor(threads, joined.size(), [&](size_t i) {
+            found[first[i]] = readingsOf(read, joined[i], options.minConfidence);
+        });
+        for (const std::vector<Find>& readings : found) {
+            for (const Find& f : readings) {
+                if (f.confidence >= options.minConfidence) kept.push_back(f);
+            }
         }
         std::sort(kept.begin(), kept.end(), [](const Find& a, const Find& b) {
             return a.confidence != b.confidence ? a.confidence > b.confidence : a.score > b.score;

@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "cli/find/adaptive_bits.h"
+#include "cli/find/grey_tiles.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ double totalBits(const uint32_t (&counts)[N][2]) {
     return bits;
 }
 
-constexpr int kMaxSide = 16;
+constexpr int kMaxSide = GreyTiles<1>::kMaxSide;
 constexpr double kPlaneMargin = 0.06;  // bits per bit the plane above must add, for each plane
 
 // What the models count over a run of tiles.
@@ -39,51 +40,19 @@ template <int kPlanes>
 void countTiles(const uint8_t* bytes, int64_t length, const TileLayout& layout, int64_t tiles,
                 ModelCounts& counts) {
     const int side = layout.tileSize;
-    const int bitsPerTile = side * side * kPlanes;
-    // Where each plane bit of a tile lies relative to the tile's first bit, pixel by pixel.
-    int64_t relative[kMaxSide * kMaxSide * kPlanes];
-    int64_t lowest = 0, highest = 0;
-    for (int i = 0; i < side * side; ++i) {
-        for (int p = 0; p < kPlanes; ++p) {
-            const int64_t a = layout.bitAddress(0, i % side, i / side, p) - layout.offset;
-            relative[i * kPlanes + p] = a;
-            lowest = std::min(lowest, a);
-            highest = std::max(highest, a);
-        }
-    }
-    // The same as a byte from the tile's first byte and a place in it, for tiles that start
-    // at one bit of a byte (tiles a whole number of bytes apart all do).
-    int32_t byteOf[kMaxSide * kMaxSide * kPlanes];
-    uint8_t placeOf[kMaxSide * kMaxSide * kPlanes];
-    int64_t splitFor = -1;
-
+    GreyTiles<kPlanes> reader(layout);
     uint8_t grey[kMaxSide + 1][kMaxSide + 1];   // a tile, row 0 and column 0 its neighbours
     uint8_t previousTileColumn[kMaxSide] = {};  // right column of the tile before
     const int64_t bits = 8 * length;
     for (; counts.tiles < tiles; ++counts.tiles) {
         const int64_t base = layout.offset + counts.tiles * int64_t(layout.tileDelta);
-        if (base + lowest < 0 || base + highest >= bits) break;
-        if ((base & 7) != splitFor) {
-            splitFor = base & 7;
-            for (int k = 0; k < bitsPerTile; ++k) {
-                byteOf[k] = int32_t((splitFor + relative[k]) >> 3);
-                placeOf[k] = uint8_t((splitFor + relative[k]) & 7);
-            }
-        }
-        const int64_t first = base >> 3;
+        if (!reader.fits(base, bits)) break;
+        reader.read(bytes, base, &grey[1][1], kMaxSide + 1);
         for (int y = 0; y < side; ++y) {
             grey[y + 1][0] = previousTileColumn[y];  // the left neighbour of column 0
-            for (int x = 0; x < side; ++x) {
-                const int k = (y * side + x) * kPlanes;
-                unsigned g = 0;
-                for (int p = 0; p < kPlanes; ++p) {
-                    g |= ((unsigned(bytes[first + byteOf[k + p]]) >> placeOf[k + p]) & 1u)
-                         << (7 - p);
-                }
-                grey[y + 1][x + 1] = uint8_t(g);
-            }
             previousTileColumn[y] = grey[y + 1][side];
         }
+        const uint8_t* placeOf = reader.places();
         for (int y = 0; y < side; ++y) {
             const unsigned top = y == 0 ? 1u : 0u;
             const uint8_t* row = grey[y + 1];

@@ -10,5 +10,6 @@
 // every such pair is a pair of neighbours in the picture, while a start a few rows (or
 // columns) off puts the seam between two tiles, whose pixels are unrelated, inside each one.
 // The tile model barely tells these starts apart, as it learns from any neighbours alike.
+// Tiles must be 2 to 16 pixels wide.
 double innerAgreement(const uint8_t* bytes, int64_t length, const TileLayout& layout,
                       int64_t tiles);

@@ -34,19 +34,23 @@ constexpr size_t kFinalists = 4;
 // Finalists with planes tried at every phase, and the most bytes their tiles may hold.
 constexpr size_t kEveryPhaseFinalists = 2;
 constexpr int64_t kEveryPhaseBytes = 32;
-constexpr int64_t kMinPlaneBytes = 256;
-constexpr int64_t kSeamStarts = 16;   // starts the seams are compared at, at most
-constexpr int64_t kSeamBits = 16384;  // bits read for each start the seams are compared at
+constexpr int64_t kMinPlaneBytes = 256;  // the smallest plane searched for at a distance
+constexpr int64_t kSeamStarts = 16;      // starts the seams are compared at, at most
+constexpr int64_t kSeamBits = 16384;     // bits read for each start the seams are compared at
+// Where tiles continue each other across their seams less than this share of how they do
+// inside, the confidence falls in proportion.
+constexpr double kSeamTrust = 0.4;
 constexpr double kClearPlanePeak = 0.2;
 // How much less a font's rows may explain than the best reading: transposed and stacked
 // readings of a font explain it about as well, other data clearly better.
-constexpr double kFontSlack = 0.08;  // the smallest plane searched for at a distance
-constexpr double kPriorWeight = 0.006;
-// Other readings of a run shown after the best: at most this many, explaining at most this
-// much less (in bits per bit), their confidence a share of the best one's.
+constexpr double kFontSlack = 0.08;
+constexpr double kPriorWeight = 0.006;  // orders layouts that explain the data equally well
+// Other readings of a run follow the best: at most this many, explaining at most this much
+// less (in bits per bit), their confidence at most this share of the best one's, so that by
+// default only the best is shown.
 constexpr size_t kAlternatives = 2;
 constexpr double kAlternativeGap = 0.05;
-constexpr double kAlternativeShare = 0.99;  // orders layouts that explain the data equally well
+constexpr double kAlternativeShare = 0.5;
 
 struct Region {
     int64_t start, end;
@@ -149,6 +153,10 @@ std::vector<float> blockSignals(const ReadAt& read, int64_t size, int64_t far, i
     return best;
 }
 
+int64_t tileBitsOf(const TileLayout& layout) {
+    return std::max<int64_t>(1, int64_t(layout.tileSize) * layout.tileSize * layout.greyPlanes());
+}
+
 struct Trial {
     double rank;  // the score with the layout's prior
     double score;
@@ -238,9 +246,7 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     // between unrelated pixels (its own where they tie), and the score there.
     auto placeTiles = [&](Trial t) {
         const Candidate& c = *t.candidate;
-        const int64_t tileBits =
-            int64_t(c.layout.tileSize) * c.layout.tileSize * c.layout.greyPlanes();
-        const int64_t tiles = std::min<int64_t>(kSeamBits / std::max<int64_t>(tileBits, 1),
+        const int64_t tiles = std::min<int64_t>(kSeamBits / tileBitsOf(c.layout),
                                                 int64_t(bytes.size()) / c.tileBytes);
         auto agreementAt = [&](int64_t phase) {
             TileLayout at = c.layout;
@@ -298,12 +304,19 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         find.confidence = confidence;
         return find;
     };
-    const double confidence = Finder::confidenceOf(
-        winner.score, std::min(length, kSampleBytes) / winner.candidate->tileBytes);
+    // Tiles cut from a picture continue each other where they meet, and glyphs meet at blank
+    // margins; tables and code read as tiles are coherent inside each tile but seldom across.
+    TileLayout placed = winner.candidate->layout;
+    placed.offset = int32_t(8 * winner.phase + placed.offset);
+    const double seams =
+        seamCoherence(bytes.data(), int64_t(bytes.size()), placed, kSeamBits / tileBitsOf(placed));
+    const double confidence = Finder::confidenceOf(winner.score, std::min(length, kSampleBytes) /
+                                                                     winner.candidate->tileBytes) *
+                              std::min(1.0, seams / kSeamTrust);
     std::vector<Find> finds = {findOf(winner, confidence)};
     // Other readings that explain the run nearly as well follow it, so that one of them can
-    // be tried where the best is not the picture: each with the best one's confidence, less
-    // as it explains less.
+    // be tried where the best is not the picture: each with a share of the best one's
+    // confidence, less as it explains less.
     auto share = [&](double score) {
         return kAlternativeShare * std::exp(-std::max(0.0, winner.score - score) / kAlternativeGap);
     };

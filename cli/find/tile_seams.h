@@ -13,3 +13,10 @@
 // Tiles must be 2 to 16 pixels wide.
 double innerAgreement(const uint8_t* bytes, int64_t length, const TileLayout& layout,
                       int64_t tiles);
+
+// How well tiles continue each other from one to the next, as a share of how well pixels
+// continue each other inside them, both beyond what any two pixels of the run share: near 1
+// where tiles are laid as the picture they were cut from (or meet at blank margins), near 0
+// where each tile's last column has nothing to do with the next one's first.
+double seamCoherence(const uint8_t* bytes, int64_t length, const TileLayout& layout,
+                     int64_t tiles);

@@ -53,6 +53,22 @@ std::vector<uint8_t> ringTiles() {
     return bytes;
 }
 
+// Tiles cut from a picture continue each other where they meet; tiles of one picture put in
+// another order, or read with the bits of each byte the other way round, do not.
+TEST(TileSeams, TilesOfAPictureContinueEachOtherInTheirOwnOrderOnly) {
+    const std::vector<uint8_t> picture = ringTiles();
+    const TileLayout rows16{7, 16, -1, 16, 256, 1, 1, 0, 16, 16};
+    const double truth = seamCoherence(picture.data(), int64_t(picture.size()), rows16, 64);
+    std::vector<uint8_t> shuffled;
+    for (int t : {37, 2, 61, 14, 50, 7, 29, 43, 18, 56, 3, 33, 11, 47, 25, 60}) {
+        shuffled.insert(shuffled.end(), picture.begin() + 32 * t, picture.begin() + 32 * t + 32);
+    }
+    const TileLayout mirrored{0, 16, 1, 16, 256, 1, 1, 0, 0, 0};
+    EXPECT_GT(truth, 0.7);
+    EXPECT_LT(seamCoherence(shuffled.data(), int64_t(shuffled.size()), rows16, 16), 0.3);
+    EXPECT_LT(seamCoherence(picture.data(), int64_t(picture.size()), mirrored, 64), truth - 0.3);
+}
+
 // Pricing counts once must cost what coding the bits one by one costs, in any order, for the
 // small counts of the table and the large ones of the series alike.
 TEST(AdaptiveBits, PricesCountsAsCodingBitByBitDoes) {

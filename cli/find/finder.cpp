@@ -184,13 +184,21 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         }
     }
 
+    // Trials read from the middle of the run, which what precedes and follows the graphics
+    // reaches least, a whole number of tiles in, so that phases keep their meaning.
+    auto middle = [&](const Candidate& c, int64_t read) {
+        const int64_t spare =
+            std::max<int64_t>(0, (int64_t(bytes.size()) - read - c.spanBytes) / 2);
+        return spare - spare % c.tileBytes;
+    };
     auto trials = [&](int64_t budget,
                       const std::vector<std::pair<const Candidate*, int64_t>>& which) {
         std::vector<Trial> out;
         for (const auto& [c, phase] : which) {
+            const int64_t at = middle(*c, std::min(budget, sampleLength)) + phase;
             const int64_t room =
-                std::min<int64_t>(int64_t(bytes.size()), phase + sampleLength + c->spanBytes) -
-                phase - c->spanBytes;
+                std::min<int64_t>(int64_t(bytes.size()), at + sampleLength + c->spanBytes) - at -
+                c->spanBytes;
             const int64_t fit =
                 std::min(std::min(budget, sampleLength) / c->coveredBytes, room / c->tileBytes);
             if (fit < 4) continue;
@@ -202,8 +210,8 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
                 tilesOn >= 1 && tilesOn <= 4) {
                 judged.bitplanes = 1;
             }
-            const double s = scoreLayout(bytes.data() + phase, int64_t(bytes.size()) - phase,
-                                         judged, fit, c->coveredBytes);
+            const double s = scoreLayout(bytes.data() + at, int64_t(bytes.size()) - at, judged, fit,
+                                         c->coveredBytes);
             out.push_back({s + kPriorWeight * c->prior, s, c, phase});
         }
         std::sort(out.begin(), out.end(),
@@ -248,10 +256,11 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         const Candidate& c = *t.candidate;
         const int64_t tiles = std::min<int64_t>(kSeamBits / tileBitsOf(c.layout),
                                                 int64_t(bytes.size()) / c.tileBytes);
+        const int64_t skip = middle(c, tiles * c.tileBytes);
         auto agreementAt = [&](int64_t phase) {
             TileLayout at = c.layout;
             at.offset = int32_t(8 * phase + c.layout.offset);
-            return innerAgreement(bytes.data(), int64_t(bytes.size()), at, tiles);
+            return innerAgreement(bytes.data() + skip, int64_t(bytes.size()) - skip, at, tiles);
         };
         const int64_t scoredAt = t.phase;
         double best = agreementAt(t.phase);
@@ -308,8 +317,10 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     // margins; tables and code read as tiles are coherent inside each tile but seldom across.
     TileLayout placed = winner.candidate->layout;
     placed.offset = int32_t(8 * winner.phase + placed.offset);
+    const int64_t seamTiles = kSeamBits / tileBitsOf(placed);
+    const int64_t seamSkip = middle(*winner.candidate, seamTiles * winner.candidate->tileBytes);
     const double seams =
-        seamCoherence(bytes.data(), int64_t(bytes.size()), placed, kSeamBits / tileBitsOf(placed));
+        seamCoherence(bytes.data() + seamSkip, int64_t(bytes.size()) - seamSkip, placed, seamTiles);
     const double confidence = Finder::confidenceOf(winner.score, std::min(length, kSampleBytes) /
                                                                      winner.candidate->tileBytes) *
                               std::min(1.0, seams / kSeamTrust);

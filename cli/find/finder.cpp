@@ -157,6 +157,18 @@ int64_t tileBitsOf(const TileLayout& layout) {
     return std::max<int64_t>(1, int64_t(layout.tileSize) * layout.tileSize * layout.greyPlanes());
 }
 
+// Planes that are the next tiles' first planes would let a layout predict each tile from its
+// neighbours: such a layout is judged by its first plane alone.
+TileLayout judgedLayout(const Candidate& c) {
+    TileLayout judged = c.layout;
+    const int64_t tilesOn = judged.tileDelta ? judged.bitplaneDelta / judged.tileDelta : 0;
+    if (judged.bitplanes > 1 && judged.bitplaneDelta % judged.tileDelta == 0 && tilesOn >= 1 &&
+        tilesOn <= 4) {
+        judged.bitplanes = 1;
+    }
+    return judged;
+}
+
 struct Trial {
     double rank;  // the score with the layout's prior
     double score;
@@ -202,16 +214,8 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
             const int64_t fit =
                 std::min(std::min(budget, sampleLength) / c->coveredBytes, room / c->tileBytes);
             if (fit < 4) continue;
-            // Planes that are the next tiles' first planes would let a layout predict each
-            // tile from its neighbours: such a layout is judged by its first plane alone.
-            TileLayout judged = c->layout;
-            const int64_t tilesOn = judged.tileDelta ? judged.bitplaneDelta / judged.tileDelta : 0;
-            if (judged.bitplanes > 1 && judged.bitplaneDelta % judged.tileDelta == 0 &&
-                tilesOn >= 1 && tilesOn <= 4) {
-                judged.bitplanes = 1;
-            }
-            const double s = scoreLayout(bytes.data() + at, int64_t(bytes.size()) - at, judged, fit,
-                                         c->coveredBytes);
+            const double s = scoreLayout(bytes.data() + at, int64_t(bytes.size()) - at,
+                                         judgedLayout(*c), fit, c->coveredBytes);
             out.push_back({s + kPriorWeight * c->prior, s, c, phase});
         }
         std::sort(out.begin(), out.end(),
@@ -302,43 +306,90 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     }
     if (!font) winner = placeTiles(winner);
 
-    auto findOf = [&](const Trial& t, double confidence) {
-        Find find;
-        find.start = region.start;
-        find.end = region.end;
+    // The graphics end where the reading stops explaining the bytes: of the tiles from the
+    // run's start, the stretch that saves the most together is kept (what precedes and follows
+    // it saves nothing, or costs). A run longer than was read keeps its end.
+    const Candidate& c = *winner.candidate;
+    TileLayout placed = c.layout;
+    placed.offset = int32_t(8 * winner.phase + placed.offset);
+    const std::vector<float> saved = savedByTile(bytes.data(), int64_t(bytes.size()), placed,
+                                                 int64_t(bytes.size()) / c.tileBytes);
+    size_t from = 0, to = saved.size();
+    {
+        double most = 0, run = 0;
+        size_t runFrom = 0;
+        for (size_t t = 0; t < saved.size(); ++t) {
+            if (run <= 0) {
+                run = 0;
+                runFrom = t;
+            }
+            run += saved[t];
+            if (run > most) {
+                most = run;
+                from = runFrom;
+                to = t + 1;
+            }
+        }
+    }
+    const int64_t keptFrom = winner.phase + int64_t(from) * c.tileBytes;
+    const int64_t keptTiles = int64_t(to - from);
+    const int64_t keptBytes = std::min(int64_t(bytes.size()), keptFrom + keptTiles * c.tileBytes +
+                                                                  c.spanBytes - c.tileBytes) -
+                              keptFrom;
+    const uint8_t* kept = bytes.data() + keptFrom;
+    // The score, the seams and so the confidence are those of what is kept, in its middle.
+    const double runScore = winner.score;
+    double score = winner.score;
+    const int64_t fineTiles = std::min(kFineBytes / c.coveredBytes, keptTiles);
+    if (fineTiles >= 4) {
+        const int64_t skip = (keptTiles - fineTiles) / 2 * c.tileBytes;
+        score =
+            scoreLayout(kept + skip, keptBytes - skip, judgedLayout(c), fineTiles, c.coveredBytes);
+    }
+    const int64_t seamTiles = std::min(kSeamBits / tileBitsOf(c.layout), keptTiles);
+    const int64_t seamSkip = (keptTiles - seamTiles) / 2 * c.tileBytes;
+    // Tiles cut from a picture continue each other where they meet, and glyphs meet at blank
+    // margins; tables and code read as tiles are coherent inside each tile but seldom across.
+    const double seams = seamCoherence(kept + seamSkip, keptBytes - seamSkip, c.layout, seamTiles);
+    const double confidence =
+        Finder::confidenceOf(score, std::min(keptBytes, kSampleBytes) / c.tileBytes) *
+        std::min(1.0, seams / kSeamTrust);
+    Find graphics;
+    graphics.start = region.start + keptFrom;
+    graphics.end =
+        to < saved.size() ? std::min(region.end, graphics.start + keptBytes) : region.end;
+    graphics.layout = c.name;
+    graphics.values = c.layout;
+    graphics.score = score;
+    graphics.confidence = confidence;
+    std::vector<Find> finds = {graphics};
+    // Another reading of the same bytes, its tiles a whole number on from where they start.
+    auto readingOf = [&](const Trial& t, double confidence) {
+        Find find = graphics;
+        const int64_t tileBytes = t.candidate->tileBytes;
         find.layout = t.candidate->name;
         find.values = t.candidate->layout;
-        find.values.offset = int32_t(8 * t.phase + t.candidate->layout.offset);
+        find.values.offset =
+            int32_t(8 * (((t.phase - keptFrom) % tileBytes + tileBytes) % tileBytes) +
+                    t.candidate->layout.offset);
         find.score = t.score;
         find.confidence = confidence;
         return find;
     };
-    // Tiles cut from a picture continue each other where they meet, and glyphs meet at blank
-    // margins; tables and code read as tiles are coherent inside each tile but seldom across.
-    TileLayout placed = winner.candidate->layout;
-    placed.offset = int32_t(8 * winner.phase + placed.offset);
-    const int64_t seamTiles = kSeamBits / tileBitsOf(placed);
-    const int64_t seamSkip = middle(*winner.candidate, seamTiles * winner.candidate->tileBytes);
-    const double seams =
-        seamCoherence(bytes.data() + seamSkip, int64_t(bytes.size()) - seamSkip, placed, seamTiles);
-    const double confidence = Finder::confidenceOf(winner.score, std::min(length, kSampleBytes) /
-                                                                     winner.candidate->tileBytes) *
-                              std::min(1.0, seams / kSeamTrust);
-    std::vector<Find> finds = {findOf(winner, confidence)};
     // Other readings that explain the run nearly as well follow it, so that one of them can
     // be tried where the best is not the picture: each with a share of the best one's
     // confidence, less as it explains less.
     auto share = [&](double score) {
-        return kAlternativeShare * std::exp(-std::max(0.0, winner.score - score) / kAlternativeGap);
+        return kAlternativeShare * std::exp(-std::max(0.0, runScore - score) / kAlternativeGap);
     };
     std::vector<const Candidate*> shown = {winner.candidate};
     for (const Trial& t : fine) {
-        if (finds.size() > kAlternatives || t.score < winner.score - kAlternativeGap) break;
+        if (finds.size() > kAlternatives || t.score < runScore - kAlternativeGap) break;
         if (std::find(shown.begin(), shown.end(), t.candidate) != shown.end()) continue;
         if (confidence * share(t.score) < minConfidence) continue;  // it would not be shown
         shown.push_back(t.candidate);
         const Trial placed = placeTiles(t);
-        finds.push_back(findOf(placed, confidence * share(placed.score)));
+        finds.push_back(readingOf(placed, confidence * share(placed.score)));
     }
     return finds;
 }

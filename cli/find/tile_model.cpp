@@ -1,7 +1,9 @@
 #include "cli/find/tile_model.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
+#include <vector>
 
 #include "cli/find/adaptive_bits.h"
 #include "cli/find/grey_tiles.h"
@@ -36,16 +38,22 @@ struct ModelCounts {
 
 // Counts up to `tiles` tiles, stopping at the first that would reach outside. The number of
 // planes is fixed for each instance, so that the loops over planes unroll.
-template <int kPlanes>
-void countTiles(const uint8_t* bytes, int64_t length, const TileLayout& layout, int64_t tiles,
-                ModelCounts& counts) {
+// Reads up to `tiles` tiles, stopping at the first that would reach outside, and calls
+// visit(tile, place, neighbours, spatial, bit) for each bit read: its place in its byte, and
+// its contexts in the neighbour model (with the plane above) and the spatial one (without).
+// The number of planes is fixed for each instance, so that the loops over planes unroll.
+// Returns the tiles read.
+template <int kPlanes, typename Visit>
+int64_t visitBits(const uint8_t* bytes, int64_t length, const TileLayout& layout, int64_t tiles,
+                  Visit&& visit) {
     const int side = layout.tileSize;
     GreyTiles<kPlanes> reader(layout);
     uint8_t grey[kMaxSide + 1][kMaxSide + 1];   // a tile, row 0 and column 0 its neighbours
     uint8_t previousTileColumn[kMaxSide] = {};  // right column of the tile before
     const int64_t bits = 8 * length;
-    for (; counts.tiles < tiles; ++counts.tiles) {
-        const int64_t base = layout.offset + counts.tiles * int64_t(layout.tileDelta);
+    int64_t t = 0;
+    for (; t < tiles; ++t) {
+        const int64_t base = layout.offset + t * int64_t(layout.tileDelta);
         if (!reader.fits(base, bits)) break;
         reader.read(bytes, base, &grey[1][1], kMaxSide + 1);
         for (int y = 0; y < side; ++y) {
@@ -71,19 +79,60 @@ void countTiles(const uint8_t* bytes, int64_t length, const TileLayout& layout, 
                     const unsigned context = ((left >> shift) & 1u) | ((up >> shift) & 1u) << 1 |
                                              ((upLeft >> shift) & 1u) << 2;
                     const unsigned firstPlane = p == 0 ? 16u : 0u;
-                    ++counts.byByte[place][bit];
-                    ++counts.byNeighbours[place << 6 | top << 5 | firstPlane | planeAbove << 3 |
-                                          context][bit];
-                    if (kPlanes > 1) ++counts.bySpatial[place << 4 | top << 3 | context][bit];
+                    visit(t, place, place << 6 | top << 5 | firstPlane | planeAbove << 3 | context,
+                          place << 4 | top << 3 | context, bit);
                 }
             }
         }
     }
+    return t;
+}
+
+template <int kPlanes>
+void countTiles(const uint8_t* bytes, int64_t length, const TileLayout& layout, int64_t tiles,
+                ModelCounts& counts) {
+    counts.tiles = visitBits<kPlanes>(
+        bytes, length, layout, tiles,
+        [&](int64_t, unsigned place, unsigned neighbours, unsigned spatial, unsigned bit) {
+            ++counts.byByte[place][bit];
+            ++counts.byNeighbours[neighbours][bit];
+            if (kPlanes > 1) ++counts.bySpatial[spatial][bit];
+        });
+}
+
+// Bits each bit costs in each context, coded with the counts the context has seen in all the
+// tiles, without learning from it.
+template <size_t N>
+void costsOf(const uint32_t (&counts)[N][2], float (&costs)[N][2]) {
+    for (size_t i = 0; i < N; ++i) {
+        const double n = counts[i][0] + counts[i][1] + 1.0;
+        for (int bit = 0; bit < 2; ++bit)
+            costs[i][bit] = float(-std::log2((counts[i][bit] + 0.5) / n));
+    }
+}
+
+template <int kPlanes>
+void saveTiles(const uint8_t* bytes, int64_t length, const TileLayout& layout, int64_t tiles,
+               std::vector<float>& saved) {
+    ModelCounts counts;
+    countTiles<kPlanes>(bytes, length, layout, tiles, counts);
+    float byByte[8][2], byNeighbours[8 * 64][2];
+    costsOf(counts.byByte, byByte);
+    costsOf(counts.byNeighbours, byNeighbours);
+    saved.assign(size_t(counts.tiles), 0.0f);
+    visitBits<kPlanes>(bytes, length, layout, counts.tiles,
+                       [&](int64_t t, unsigned place, unsigned neighbours, unsigned, unsigned bit) {
+                           saved[size_t(t)] += byByte[place][bit] - byNeighbours[neighbours][bit];
+                       });
 }
 
 using TileCounter = void (*)(const uint8_t*, int64_t, const TileLayout&, int64_t, ModelCounts&);
 constexpr TileCounter kCounters[] = {countTiles<1>, countTiles<2>, countTiles<3>, countTiles<4>,
                                      countTiles<5>, countTiles<6>, countTiles<7>, countTiles<8>};
+using TileSaver = void (*)(const uint8_t*, int64_t, const TileLayout&, int64_t,
+                           std::vector<float>&);
+constexpr TileSaver kSavers[] = {saveTiles<1>, saveTiles<2>, saveTiles<3>, saveTiles<4>,
+                                 saveTiles<5>, saveTiles<6>, saveTiles<7>, saveTiles<8>};
 
 }  // namespace
 
@@ -110,4 +159,15 @@ double scoreLayout(const uint8_t* bytes, int64_t length, const TileLayout& layou
     const double spatial = (byteBits - spatialBits) / covered;
     const double fromAbove = (spatialBits - neighbourBits) / covered;
     return spatial + 0.5 * std::max(0.0, fromAbove - kPlaneMargin * (planes - 1));
+}
+
+std::vector<float> savedByTile(const uint8_t* bytes, int64_t length, const TileLayout& layout,
+                               int64_t tiles) {
+    std::vector<float> saved;
+    const int planes = layout.greyPlanes();
+    if (tiles > 0 && layout.tileSize > 0 && layout.tileSize <= kMaxSide && planes > 0 &&
+        planes <= 8 && length > 0) {
+        kSavers[planes - 1](bytes, length, layout, tiles, saved);
+    }
+    return saved;
 }

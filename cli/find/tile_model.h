@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "decode/tile_layout.h"
 
@@ -18,3 +19,8 @@
 // 16 pixels wide.
 double scoreLayout(const uint8_t* bytes, int64_t length, const TileLayout& layout, int64_t tiles,
                    int64_t coveredBytes);
+
+// What each of up to `tiles` tiles saves, in bits, coded with the counts of them all: near 0 or
+// below for tiles of other data (code, text, noise) that a run of graphics reaches into.
+std::vector<float> savedByTile(const uint8_t* bytes, int64_t length, const TileLayout& layout,
+                               int64_t tiles);

@@ -38,8 +38,10 @@ constexpr int64_t kMinPlaneBytes = 256;  // the smallest plane searched for at a
 constexpr int64_t kSeamStarts = 16;      // starts the seams are compared at, at most
 constexpr int64_t kSeamBits = 16384;     // bits read for each start the seams are compared at
 // Where tiles continue each other across their seams less than this share of how they do
-// inside, the confidence falls in proportion.
+// inside (or rows of glyphs continue the row above, beyond chance), the confidence falls in
+// proportion.
 constexpr double kSeamTrust = 0.4;
+constexpr double kStrokeTrust = 0.4;
 constexpr double kClearPlanePeak = 0.2;
 // How much less a font's rows may explain than the best reading: transposed and stacked
 // readings of a font explain it about as well, other data clearly better.
@@ -348,12 +350,20 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     }
     const int64_t seamTiles = std::min(kSeamBits / tileBitsOf(c.layout), keptTiles);
     const int64_t seamSkip = (keptTiles - seamTiles) / 2 * c.tileBytes;
-    // Tiles cut from a picture continue each other where they meet, and glyphs meet at blank
-    // margins; tables and code read as tiles are coherent inside each tile but seldom across.
-    const double seams = seamCoherence(kept + seamSkip, keptBytes - seamSkip, c.layout, seamTiles);
+    // Tiles cut from a picture continue each other where they meet; tables and code read as
+    // tiles are coherent inside each tile but seldom across. Glyphs are pictures of their own,
+    // which need not meet at all, but their strokes run down them, where the bytes of a record
+    // read as rows do not.
+    double coherence = 0;
+    if (font) {
+        coherence = GlyphRows::strokes(kept, keptBytes) / kStrokeTrust;
+    } else {
+        coherence =
+            seamCoherence(kept + seamSkip, keptBytes - seamSkip, c.layout, seamTiles) / kSeamTrust;
+    }
     const double confidence =
         Finder::confidenceOf(score, std::min(keptBytes, kSampleBytes) / c.tileBytes) *
-        std::min(1.0, seams / kSeamTrust);
+        std::min(1.0, coherence);
     Find graphics;
     graphics.start = region.start + keptFrom;
     graphics.end =
@@ -482,7 +492,7 @@ std::vector<Find> scanSource(const FinderOptions& options, const ReadAt& read, i
 
 double Finder::confidenceOf(double score, int64_t tiles) {
     const double certainty = 1.0 - std::exp(-double(tiles) / 16.0);
-    return certainty / (1.0 + std::exp(-(score - 0.10) / 0.02));
+    return certainty / (1.0 + std::exp(-(score - 0.08) / 0.02));
 }
 
 std::vector<Find> Finder::scanBytes(const uint8_t* bytes, int64_t length) const {

@@ -118,3 +118,20 @@ std::optional<GlyphRows> GlyphRows::of(const uint8_t* bytes, int64_t length) {
     }
     return GlyphRows{height, start};
 }
+
+double GlyphRows::strokes(const uint8_t* bytes, int64_t length) {
+    int64_t pairs = 0, agree = 0, ones = 0, inked = 0;
+    for (int64_t i = 0; i + 1 < length; ++i) {
+        if (bytes[i] == 0) continue;
+        ones += std::popcount(bytes[i]);
+        ++inked;
+        if (bytes[i + 1] == 0) continue;
+        agree += 8 - std::popcount(uint8_t(bytes[i] ^ bytes[i + 1]));
+        pairs += 8;
+    }
+    if (pairs == 0) return 0;
+    const double p = double(ones) / double(8 * inked);
+    const double chance = p * p + (1 - p) * (1 - p);
+    if (chance >= 1) return 0;
+    return std::clamp((double(agree) / double(pairs) - chance) / (1 - chance), 0.0, 1.0);
+}

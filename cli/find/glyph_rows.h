@@ -11,4 +11,9 @@ struct GlyphRows {
 
     // The glyph rows of bytes[0..length), if they show clearly.
     static std::optional<GlyphRows> of(const uint8_t* bytes, int64_t length);
+
+    // How well rows with ink continue the ink of the row above, beyond chance: strokes run
+    // down a glyph (near 1), while the bytes of a record have little to do with each other
+    // (near 0), whatever zero bytes repeat with its length.
+    static double strokes(const uint8_t* bytes, int64_t length);
 };

@@ -116,14 +116,26 @@ void saveTiles(const uint8_t* bytes, int64_t length, const TileLayout& layout, i
                std::vector<float>& saved) {
     ModelCounts counts;
     countTiles<kPlanes>(bytes, length, layout, tiles, counts);
-    float byByte[8][2], byNeighbours[8 * 64][2];
-    costsOf(counts.byByte, byByte);
+    float byNeighbours[8 * 64][2];
     costsOf(counts.byNeighbours, byNeighbours);
-    saved.assign(size_t(counts.tiles), 0.0f);
+    std::vector<float> cost(size_t(counts.tiles), 0.0f);
+    std::vector<uint32_t> ones(size_t(counts.tiles), 0), read(size_t(counts.tiles), 0);
     visitBits<kPlanes>(bytes, length, layout, counts.tiles,
-                       [&](int64_t t, unsigned place, unsigned neighbours, unsigned, unsigned bit) {
-                           saved[size_t(t)] += byByte[place][bit] - byNeighbours[neighbours][bit];
+                       [&](int64_t t, unsigned, unsigned neighbours, unsigned, unsigned bit) {
+                           cost[size_t(t)] += byNeighbours[neighbours][bit];
+                           ones[size_t(t)] += bit;
+                           ++read[size_t(t)];
                        });
+    // Against what the tile's own share of ones would cost: noise costs a bit a bit either
+    // way, where the counts of the whole run would favour it wherever its contexts set it
+    // apart from the graphics.
+    saved.assign(size_t(counts.tiles), 0.0f);
+    for (size_t t = 0; t < saved.size(); ++t) {
+        const double p = double(ones[t]) / double(std::max<uint32_t>(read[t], 1));
+        const double entropy =
+            p <= 0 || p >= 1 ? 0.0 : -(p * std::log2(p) + (1 - p) * std::log2(1 - p));
+        saved[t] = float(entropy * read[t] - cost[t]);
+    }
 }
 
 using TileCounter = void (*)(const uint8_t*, int64_t, const TileLayout&, int64_t, ModelCounts&);

@@ -102,6 +102,19 @@ TEST(GlyphRows, TellsTheHeightAndWhereGlyphsStart) {
     EXPECT_FALSE(GlyphRows::of(noise.data(), int64_t(noise.size())));
 }
 
+// A table of 16-byte records whose last bytes are 0 repeats its blank rows as a font does;
+// its rows, unlike a glyph's, do not continue each other.
+TEST(GlyphRows, StrokesRunDownGlyphsNotDownRecords) {
+    const std::vector<uint8_t> glyphs = font(16, 3);
+    std::vector<uint8_t> table = randomBytes(4096, 2);
+    for (size_t i = 0; i < table.size(); ++i) {
+        if (i % 16 >= 11) table[i] = 0;
+    }
+    ASSERT_TRUE(GlyphRows::of(table.data(), int64_t(table.size())));
+    EXPECT_GT(GlyphRows::strokes(glyphs.data(), int64_t(glyphs.size())), 0.5);
+    EXPECT_LT(GlyphRows::strokes(table.data(), int64_t(table.size())), 0.1);
+}
+
 TEST(BlockSignal, RisesForRepeatedRowsOnlyNotForNoiseOrBlankRuns) {
     const std::vector<uint8_t> noise = randomBytes(8192, 2);
     const std::vector<uint8_t> blank(8192, 0);

@@ -20,7 +20,8 @@
 double scoreLayout(const uint8_t* bytes, int64_t length, const TileLayout& layout, int64_t tiles,
                    int64_t coveredBytes);
 
-// What each of up to `tiles` tiles saves, in bits, coded with the counts of them all: near 0 or
-// below for tiles of other data (code, text, noise) that a run of graphics reaches into.
+// What each of up to `tiles` tiles saves, in bits, coded with the neighbour counts of them
+// all against what its own share of ones costs: near 0 or below for tiles of other data
+// (code, text, noise) that a run of graphics reaches into.
 std::vector<float> savedByTile(const uint8_t* bytes, int64_t length, const TileLayout& layout,
                                int64_t tiles);

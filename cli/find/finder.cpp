@@ -171,6 +171,26 @@ TileLayout judgedLayout(const Candidate& c) {
     return judged;
 }
 
+// The stretch [from, to) of tiles whose savings add up to the most; all of them where none
+// saves anything.
+std::pair<size_t, size_t> mostSaving(const std::vector<float>& saved) {
+    std::pair<size_t, size_t> stretch = {0, saved.size()};
+    double most = 0, run = 0;
+    size_t runFrom = 0;
+    for (size_t t = 0; t < saved.size(); ++t) {
+        if (run <= 0) {
+            run = 0;
+            runFrom = t;
+        }
+        run += saved[t];
+        if (run > most) {
+            most = run;
+            stretch = {runFrom, t + 1};
+        }
+    }
+    return stretch;
+}
+
 struct Trial {
     double rank;  // the score with the layout's prior
     double score;
@@ -316,23 +336,7 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     placed.offset = int32_t(8 * winner.phase + placed.offset);
     const std::vector<float> saved = savedByTile(bytes.data(), int64_t(bytes.size()), placed,
                                                  int64_t(bytes.size()) / c.tileBytes);
-    size_t from = 0, to = saved.size();
-    {
-        double most = 0, run = 0;
-        size_t runFrom = 0;
-        for (size_t t = 0; t < saved.size(); ++t) {
-            if (run <= 0) {
-                run = 0;
-                runFrom = t;
-            }
-            run += saved[t];
-            if (run > most) {
-                most = run;
-                from = runFrom;
-                to = t + 1;
-            }
-        }
-    }
+    const auto [from, to] = mostSaving(saved);
     const int64_t keptFrom = winner.phase + int64_t(from) * c.tileBytes;
     const int64_t keptTiles = int64_t(to - from);
     const int64_t keptBytes = std::min(int64_t(bytes.size()), keptFrom + keptTiles * c.tileBytes +
@@ -398,8 +402,8 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         if (std::find(shown.begin(), shown.end(), t.candidate) != shown.end()) continue;
         if (confidence * share(t.score) < minConfidence) continue;  // it would not be shown
         shown.push_back(t.candidate);
-        const Trial placed = placeTiles(t);
-        finds.push_back(readingOf(placed, confidence * share(placed.score)));
+        const Trial other = placeTiles(t);
+        finds.push_back(readingOf(other, confidence * share(other.score)));
     }
     return finds;
 }

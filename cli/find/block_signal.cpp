@@ -16,11 +16,10 @@ inline uint64_t load64(const uint8_t* p) {
 constexpr int64_t kStrides[] = {1, 2, 3, 4, 8, 16};
 constexpr uint64_t kWithinBytes = 0x7F7F7F7F7F7F7F7Full;  // bit pairs inside each byte
 
-}  // namespace
-
 // Most of the pass is counting bits: the processor's own instruction where it has one.
-[[gnu::target_clones("popcnt", "default")]] float BlockSignal::of(const uint8_t* data,
-                                                                  const uint8_t* farData) {
+[[gnu::target_clones("popcnt", "default")]] float signalOf(const uint8_t* data,
+                                                           const uint8_t* farData) {
+    constexpr int64_t kBlockBytes = BlockSignal::kBlockBytes;
     int near[std::size(kStrides)] = {};
     int far = 0, withinNear = 0, withinFar = 0;
     for (int64_t i = 0; i < kBlockBytes; i += 8) {
@@ -42,4 +41,10 @@ constexpr uint64_t kWithinBytes = 0x7F7F7F7F7F7F7F7Full;  // bit pairs inside ea
     const float withinRest = std::max(kWithinPairs - float(withinFar), 14.0f);
     const float within = float(withinNear - withinFar) / withinRest;
     return std::min(best, 1.0f) * 0.75f + std::clamp(within, 0.0f, 1.0f) * 0.25f;
+}
+
+}  // namespace
+
+float BlockSignal::of(const uint8_t* data, const uint8_t* farData) {
+    return signalOf(data, farData);
 }

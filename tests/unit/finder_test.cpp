@@ -9,6 +9,7 @@
 #include "cli/find/adaptive_bits.h"
 #include "cli/find/block_signal.h"
 #include "cli/find/glyph_rows.h"
+#include "cli/find/grey_tiles.h"
 #include "cli/find/tile_seams.h"
 #include "support/random_bytes.h"
 
@@ -67,6 +68,43 @@ TEST(TileSeams, TilesOfAPictureContinueEachOtherInTheirOwnOrderOnly) {
     EXPECT_GT(truth, 0.7);
     EXPECT_LT(seamCoherence(shuffled.data(), int64_t(shuffled.size()), rows16, 16), 0.3);
     EXPECT_LT(seamCoherence(picture.data(), int64_t(picture.size()), mirrored, 64), truth - 0.3);
+}
+
+// Tiles read a byte and a place at a time must hold the bits the layout's own addresses name,
+// wherever a tile starts within a byte and whichever way its pixels, rows and planes run.
+TEST(GreyTiles, ReadEachPixelWhereTheLayoutPutsIt) {
+    const std::vector<uint8_t> bytes = randomBytes(4096, 11);
+    const TileLayout layouts[] = {
+        {7, 16, -1, 16, 256, 1, 1, 0, 16, 16},  // rows of two bytes, column groups
+        {63, -1, -8, 8, 60, 1, 1, 0, 0, 0},     // columns from the right, tiles 60 bits apart
+        {5, 24, 1, 8, 197, 3, 8, 0, 0, 0},      // three planes a row apart, odd tile distance
+    };
+    for (const TileLayout& layout : layouts) {
+        GreyTiles<1> one(layout);
+        GreyTiles<3> three(layout);
+        uint8_t grey[16 * 16];
+        for (int64_t t = 0; t < 40; ++t) {
+            const int64_t base = layout.offset + t * int64_t(layout.tileDelta);
+            const int planes = layout.greyPlanes();
+            ASSERT_TRUE(one.fits(base, 8 * int64_t(bytes.size())));
+            if (planes == 1) {
+                one.read(bytes.data(), base, grey, layout.tileSize);
+            } else {
+                three.read(bytes.data(), base, grey, layout.tileSize);
+            }
+            for (int y = 0; y < layout.tileSize; ++y) {
+                for (int x = 0; x < layout.tileSize; ++x) {
+                    unsigned expected = 0;
+                    for (int p = 0; p < planes; ++p) {
+                        const int64_t a = layout.bitAddress(0, x, y, p) + t * layout.tileDelta;
+                        expected |= unsigned((bytes[size_t(a >> 3)] >> (a & 7)) & 1) << (7 - p);
+                    }
+                    ASSERT_EQ(grey[y * layout.tileSize + x], expected)
+                        << "tile " << t << " pixel " << x << "," << y;
+                }
+            }
+        }
+    }
 }
 
 // Pricing counts once must cost what coding the bits one by one costs, in any order, for the

@@ -42,6 +42,7 @@ constexpr int64_t kSeamBits = 16384;     // bits read for each start the seams a
 // proportion.
 constexpr double kSeamTrust = 0.4;
 constexpr double kStrokeTrust = 0.4;
+constexpr int64_t kStrokeBytes = 8192;  // bytes the strokes are followed over, at most
 constexpr double kClearPlanePeak = 0.2;
 // How much less a font's rows may explain than the best reading: transposed and stacked
 // readings of a font explain it about as well, other data clearly better.
@@ -189,6 +190,16 @@ std::pair<size_t, size_t> mostSaving(const std::vector<float>& saved) {
         }
     }
     return stretch;
+}
+
+// Bytes from a line of a plane to the next, where a line of a plane is one byte: a row of 8
+// pixels (the next row lies y_delta on) or a column (the next column lies x_delta on); 0
+// otherwise.
+int64_t lineLag(const TileLayout& layout) {
+    if (layout.tileSize != 8) return 0;
+    if (std::abs(layout.xDelta) == 1 && layout.yDelta % 8 == 0) return std::abs(layout.yDelta) / 8;
+    if (std::abs(layout.yDelta) == 1 && layout.xDelta % 8 == 0) return std::abs(layout.xDelta) / 8;
+    return 0;
 }
 
 struct Trial {
@@ -355,15 +366,22 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     const int64_t seamTiles = std::min(kSeamBits / tileBitsOf(c.layout), keptTiles);
     const int64_t seamSkip = (keptTiles - seamTiles) / 2 * c.tileBytes;
     // Tiles cut from a picture continue each other where they meet; tables and code read as
-    // tiles are coherent inside each tile but seldom across. Glyphs are pictures of their own,
-    // which need not meet at all, but their strokes run down them, where the bytes of a record
-    // read as rows do not.
+    // tiles are coherent inside each tile but seldom across. Where a line of a plane is a byte,
+    // strokes also run from one line to the next, where the bytes of a record read as lines
+    // do not (their zero bytes aside). Glyphs are pictures of their own, which need not meet
+    // at all: only their strokes count.
+    const int64_t strokeBytes = std::min(keptBytes, kStrokeBytes);
+    const uint8_t* strokeSample = kept + (keptBytes - strokeBytes) / 2;
     double coherence = 0;
     if (font) {
-        coherence = GlyphRows::strokes(kept, keptBytes) / kStrokeTrust;
+        coherence = GlyphRows::strokes(strokeSample, strokeBytes) / kStrokeTrust;
     } else {
         coherence =
             seamCoherence(kept + seamSkip, keptBytes - seamSkip, c.layout, seamTiles) / kSeamTrust;
+        if (const int64_t lag = lineLag(c.layout)) {
+            coherence = std::min(coherence,
+                                 GlyphRows::strokes(strokeSample, strokeBytes, lag) / kStrokeTrust);
+        }
     }
     const double confidence =
         Finder::confidenceOf(score, std::min(keptBytes, kSampleBytes) / c.tileBytes) *

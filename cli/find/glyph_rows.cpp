@@ -119,14 +119,14 @@ std::optional<GlyphRows> GlyphRows::of(const uint8_t* bytes, int64_t length) {
     return GlyphRows{height, start};
 }
 
-double GlyphRows::strokes(const uint8_t* bytes, int64_t length) {
+double GlyphRows::strokes(const uint8_t* bytes, int64_t length, int64_t lag) {
     int64_t pairs = 0, agree = 0, ones = 0, inked = 0;
-    for (int64_t i = 0; i + 1 < length; ++i) {
+    for (int64_t i = 0; i + lag < length; ++i) {
         if (bytes[i] == 0) continue;
         ones += std::popcount(bytes[i]);
         ++inked;
-        if (bytes[i + 1] == 0) continue;
-        agree += 8 - std::popcount(uint8_t(bytes[i] ^ bytes[i + 1]));
+        if (bytes[i + lag] == 0) continue;
+        agree += 8 - std::popcount(uint8_t(bytes[i] ^ bytes[i + lag]));
         pairs += 8;
     }
     if (pairs == 0) return 0;

@@ -12,8 +12,9 @@ struct GlyphRows {
     // The glyph rows of bytes[0..length), if they show clearly.
     static std::optional<GlyphRows> of(const uint8_t* bytes, int64_t length);
 
-    // How well rows with ink continue the ink of the row above, beyond chance: strokes run
-    // down a glyph (near 1), while the bytes of a record have little to do with each other
-    // (near 0), whatever zero bytes repeat with its length.
-    static double strokes(const uint8_t* bytes, int64_t length);
+    // How well bytes with ink continue the ink of the byte `lag` before, beyond chance, where
+    // that byte is the row above (or the column before): strokes run down a glyph or across
+    // a picture (near 1), while the bytes of a record have little to do with each other (near
+    // 0), whatever zero bytes repeat with its length.
+    static double strokes(const uint8_t* bytes, int64_t length, int64_t lag = 1);
 };

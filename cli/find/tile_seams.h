@@ -18,5 +18,4 @@ double innerAgreement(const uint8_t* bytes, int64_t length, const TileLayout& la
 // continue each other inside them, both beyond what any two pixels of the run share: near 1
 // where tiles are laid as the picture they were cut from (or meet at blank margins), near 0
 // where each tile's last column has nothing to do with the next one's first.
-double seamCoherence(const uint8_t* bytes, int64_t length, const TileLayout& layout,
-                     int64_t tiles);
+double seamCoherence(const uint8_t* bytes, int64_t length, const TileLayout& layout, int64_t tiles);

@@ -192,11 +192,11 @@ std::pair<size_t, size_t> mostSaving(const std::vector<float>& saved) {
     return stretch;
 }
 
-// Bytes from a line of a plane to the next, where a line of a plane is one byte: a row of 8
-// pixels (the next row lies y_delta on) or a column (the next column lies x_delta on); 0
-// otherwise.
+// Bytes from a line of a plane to the next, where each byte of a plane holds 8 pixels of one
+// line: of a row (the next row lies y_delta on) or of a column (the next column lies x_delta
+// on); 0 otherwise.
 int64_t lineLag(const TileLayout& layout) {
-    if (layout.tileSize != 8) return 0;
+    if (layout.tileSize % 8 != 0) return 0;
     if (std::abs(layout.xDelta) == 1 && layout.yDelta % 8 == 0) return std::abs(layout.yDelta) / 8;
     if (std::abs(layout.yDelta) == 1 && layout.xDelta % 8 == 0) return std::abs(layout.xDelta) / 8;
     return 0;

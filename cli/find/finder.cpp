@@ -38,8 +38,8 @@ constexpr int64_t kMinPlaneBytes = 256;  // the smallest plane searched for at a
 constexpr int64_t kSeamStarts = 16;      // starts the seams are compared at, at most
 constexpr int64_t kSeamBits = 16384;     // bits read for each start the seams are compared at
 // Where tiles continue each other across their seams less than this share of how they do
-// inside (or rows of glyphs continue the row above, beyond chance), the confidence falls in
-// proportion.
+// inside (or lines of a plane continue the line before less than this, beyond chance), the
+// confidence falls in proportion.
 constexpr double kSeamTrust = 0.4;
 constexpr double kStrokeTrust = 0.4;
 constexpr int64_t kStrokeBytes = 8192;  // bytes the strokes are followed over, at most

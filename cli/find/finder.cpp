@@ -288,7 +288,8 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     if (fine.empty()) return {};
 
     // Of the starts that keep a reading's rows in place, the one whose tiles hold no seam
-    // between unrelated pixels (its own where they tie), and the score there.
+    // between unrelated pixels (its own where they tie). The score stays the one measured:
+    // the best reading's is measured again on the tiles it keeps.
     auto placeTiles = [&](Trial t) {
         const Candidate& c = *t.candidate;
         const int64_t tiles = std::min<int64_t>(kSeamBits / tileBitsOf(c.layout),
@@ -311,10 +312,6 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
                 best = agreement;
                 t.phase = phase;
             }
-        }
-        if (t.phase != scoredAt) {
-            const std::vector<Trial> rescored = trials(kFineBytes, {{&c, t.phase}});
-            if (!rescored.empty()) t = rescored.front();
         }
         return t;
     };

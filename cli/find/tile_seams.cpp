@@ -64,32 +64,33 @@ double seams(const uint8_t* bytes, int64_t length, const TileLayout& layout, int
     return std::clamp(acrossSeams / insideTiles, 0.0, 1.0);
 }
 
-using Seams = double (*)(const uint8_t*, int64_t, const TileLayout&, int64_t);
-constexpr Seams kSeams[] = {seams<1>, seams<2>, seams<3>, seams<4>,
-                            seams<5>, seams<6>, seams<7>, seams<8>};
+// A measure over tiles, one instance for each number of planes.
+using Measure = double (*)(const uint8_t*, int64_t, const TileLayout&, int64_t);
+constexpr Measure kSeams[] = {seams<1>, seams<2>, seams<3>, seams<4>,
+                              seams<5>, seams<6>, seams<7>, seams<8>};
+constexpr Measure kAgreements[] = {agreement<1>, agreement<2>, agreement<3>, agreement<4>,
+                                   agreement<5>, agreement<6>, agreement<7>, agreement<8>};
 
-using Agreement = double (*)(const uint8_t*, int64_t, const TileLayout&, int64_t);
-constexpr Agreement kAgreements[] = {agreement<1>, agreement<2>, agreement<3>, agreement<4>,
-                                     agreement<5>, agreement<6>, agreement<7>, agreement<8>};
+// The measure for the layout's planes, or 0 where its tiles hold no pair of neighbours or
+// cannot be read.
+double measured(const Measure (&measures)[8], const uint8_t* bytes, int64_t length,
+                const TileLayout& layout, int64_t tiles) {
+    const int planes = layout.greyPlanes();
+    if (layout.tileSize < 2 || layout.tileSize > GreyTiles<1>::kMaxSide || planes <= 0 ||
+        planes > 8 || length <= 0) {
+        return 0;
+    }
+    return measures[planes - 1](bytes, length, layout, tiles);
+}
 
 }  // namespace
 
 double innerAgreement(const uint8_t* bytes, int64_t length, const TileLayout& layout,
                       int64_t tiles) {
-    const int planes = layout.greyPlanes();
-    if (layout.tileSize < 2 || layout.tileSize > GreyTiles<1>::kMaxSide || planes <= 0 ||
-        planes > 8 || length <= 0) {
-        return 0;
-    }
-    return kAgreements[planes - 1](bytes, length, layout, tiles);
+    return measured(kAgreements, bytes, length, layout, tiles);
 }
 
 double seamCoherence(const uint8_t* bytes, int64_t length, const TileLayout& layout,
                      int64_t tiles) {
-    const int planes = layout.greyPlanes();
-    if (layout.tileSize < 2 || layout.tileSize > GreyTiles<1>::kMaxSide || planes <= 0 ||
-        planes > 8 || length <= 0) {
-        return 0;
-    }
-    return kSeams[planes - 1](bytes, length, layout, tiles);
+    return measured(kSeams, bytes, length, layout, tiles);
 }

@@ -36,8 +36,6 @@ struct ModelCounts {
     int64_t tiles = 0;
 };
 
-// Counts up to `tiles` tiles, stopping at the first that would reach outside. The number of
-// planes is fixed for each instance, so that the loops over planes unroll.
 // Reads up to `tiles` tiles, stopping at the first that would reach outside, and calls
 // visit(tile, place, neighbours, spatial, bit) for each bit read: its place in its byte, and
 // its contexts in the neighbour model (with the plane above) and the spatial one (without).

@@ -22,23 +22,34 @@ double totalBits(const uint32_t (&counts)[N][2]) {
 constexpr int kMaxSide = GreyTiles<1>::kMaxSide;
 constexpr double kPlaneMargin = 0.06;  // bits per bit the plane above must add, for each plane
 
-// What the models count over a run of tiles.
+// What the models count over a run of tiles: each bit by its place in its byte and its
+// neighbours, with the plane above (and whether there is one), and whether the pixel is in a
+// tile's top row, which has no neighbour above: coding it as if the pixel above were 0 would
+// cost readings whose top rows share counts with other rows against readings whose places in
+// a byte keep them apart. Shared by all planes: separate counts per plane would let any reading
+// that sorts unlike bits into different planes look coherent. The coarser models' counts are
+// sums of these.
 struct ModelCounts {
-    uint32_t byByte[8][2] = {};  // the bit's place in its byte
-    // By the bit's place in its byte and its neighbours, with and without the plane above (and
-    // whether there is one), and whether the pixel is in a tile's top row, which has no
-    // neighbour above: coding it as if the pixel above were 0 would cost readings whose top
-    // rows share counts with other rows against readings whose places in a byte keep them
-    // apart. Shared by all planes: separate counts per plane would let any reading that sorts
-    // unlike bits into different planes look coherent.
     uint32_t byNeighbours[8 * 64][2] = {};
-    uint32_t bySpatial[8 * 16][2] = {};
     int64_t tiles = 0;
+
+    // The counts by the place in the byte alone, and without the plane above (by place, top row
+    // and neighbours).
+    void coarser(uint32_t (&byByte)[8][2], uint32_t (&bySpatial)[8 * 16][2]) const {
+        for (unsigned i = 0; i < 8 * 64; ++i) {
+            const uint32_t zeros = byNeighbours[i][0], ones = byNeighbours[i][1];
+            if ((zeros | ones) == 0) continue;
+            const unsigned spatial = (i >> 6) << 4 | ((i >> 5) & 1u) << 3 | (i & 7u);
+            byByte[i >> 6][0] += zeros;
+            byByte[i >> 6][1] += ones;
+            bySpatial[spatial][0] += zeros;
+            bySpatial[spatial][1] += ones;
+        }
+    }
 };
 
 // Reads up to `tiles` tiles, stopping at the first that would reach outside, and calls
-// visit(tile, place, neighbours, spatial, bit) for each bit read: its place in its byte, and
-// its contexts in the neighbour model (with the plane above) and the spatial one (without).
+// visit(tile, context, bit) for each bit read, its context that of ModelCounts::byNeighbours.
 // The number of planes is fixed for each instance, so that the loops over planes unroll.
 // Returns the tiles read.
 template <int kPlanes, typename Visit>
@@ -77,8 +88,7 @@ int64_t visitBits(const uint8_t* bytes, int64_t length, const TileLayout& layout
                     const unsigned context = ((left >> shift) & 1u) | ((up >> shift) & 1u) << 1 |
                                              ((upLeft >> shift) & 1u) << 2;
                     const unsigned firstPlane = p == 0 ? 16u : 0u;
-                    visit(t, place, place << 6 | top << 5 | firstPlane | planeAbove << 3 | context,
-                          place << 4 | top << 3 | context, bit);
+                    visit(t, place << 6 | top << 5 | firstPlane | planeAbove << 3 | context, bit);
                 }
             }
         }
@@ -91,11 +101,7 @@ void countTiles(const uint8_t* bytes, int64_t length, const TileLayout& layout, 
                 ModelCounts& counts) {
     counts.tiles = visitBits<kPlanes>(
         bytes, length, layout, tiles,
-        [&](int64_t, unsigned place, unsigned neighbours, unsigned spatial, unsigned bit) {
-            ++counts.byByte[place][bit];
-            ++counts.byNeighbours[neighbours][bit];
-            if (kPlanes > 1) ++counts.bySpatial[spatial][bit];
-        });
+        [&](int64_t, unsigned context, unsigned bit) { ++counts.byNeighbours[context][bit]; });
 }
 
 // Bits each bit costs in each context, coded with the counts the context has seen in all the
@@ -119,8 +125,8 @@ void saveTiles(const uint8_t* bytes, int64_t length, const TileLayout& layout, i
     std::vector<float> cost(size_t(counts.tiles), 0.0f);
     std::vector<uint32_t> ones(size_t(counts.tiles), 0), read(size_t(counts.tiles), 0);
     visitBits<kPlanes>(bytes, length, layout, counts.tiles,
-                       [&](int64_t t, unsigned, unsigned neighbours, unsigned, unsigned bit) {
-                           cost[size_t(t)] += byNeighbours[neighbours][bit];
+                       [&](int64_t t, unsigned context, unsigned bit) {
+                           cost[size_t(t)] += byNeighbours[context][bit];
                            ones[size_t(t)] += bit;
                            ++read[size_t(t)];
                        });
@@ -159,10 +165,12 @@ double scoreLayout(const uint8_t* bytes, int64_t length, const TileLayout& layou
     // Per bit of the bytes covered, or per bit read where a layout reads bits more than once.
     const double read = double(counts.tiles) * side * side * planes;
     const double covered = std::max(read, 8.0 * double(coveredBytes * counts.tiles));
-    const double byteBits = totalBits(counts.byByte);
+    uint32_t byByte[8][2] = {}, bySpatial[8 * 16][2] = {};
+    counts.coarser(byByte, bySpatial);
+    const double byteBits = totalBits(byByte);
     const double neighbourBits = totalBits(counts.byNeighbours);
     // With one plane there is no plane above: both models are the same.
-    const double spatialBits = planes > 1 ? totalBits(counts.bySpatial) : neighbourBits;
+    const double spatialBits = planes > 1 ? totalBits(bySpatial) : neighbourBits;
     // The plane above tells planes that belong together from unrelated bits read as planes,
     // but must not stand in for the picture's own coherence: it counts only for what it adds
     // beyond a margin for each plane past the first, and then by half.

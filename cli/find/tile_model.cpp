@@ -57,7 +57,9 @@ int64_t visitBits(const uint8_t* bytes, int64_t length, const TileLayout& layout
                   Visit&& visit) {
     const int side = layout.tileSize;
     GreyTiles<kPlanes> reader(layout);
-    uint8_t grey[kMaxSide + 1][kMaxSide + 1];   // a tile, row 0 and column 0 its neighbours
+    // A tile, row 0 and column 0 its neighbours: row 0 stays blank, as a top row has no
+    // neighbour above.
+    uint8_t grey[kMaxSide + 1][kMaxSide + 1] = {};
     uint8_t previousTileColumn[kMaxSide] = {};  // right column of the tile before
     const int64_t bits = 8 * length;
     int64_t t = 0;
@@ -73,22 +75,20 @@ int64_t visitBits(const uint8_t* bytes, int64_t length, const TileLayout& layout
         for (int y = 0; y < side; ++y) {
             const unsigned top = y == 0 ? 1u : 0u;
             const uint8_t* row = grey[y + 1];
-            const uint8_t* above = grey[y];  // not read in the top row
+            const uint8_t* above = grey[y];
             for (int x = 0; x < side; ++x) {
                 const unsigned g = row[x + 1];
-                const unsigned left = row[x];
-                const unsigned up = top ? 0u : above[x + 1];
-                const unsigned upLeft = top ? 0u : above[x];
+                // Each plane's neighbours a byte apart, and the plane above beside the fourth:
+                // one multiply gathers a plane's four into a context.
+                const uint32_t around = uint32_t(row[x]) | uint32_t(above[x + 1]) << 8 |
+                                        uint32_t(above[x]) << 16 | uint32_t(g >> 1) << 24;
                 const uint8_t* places = placeOf + (y * side + x) * kPlanes;
                 for (int p = 0; p < kPlanes; ++p) {
                     const int shift = 7 - p;
                     const unsigned bit = (g >> shift) & 1u;
-                    const unsigned place = places[p];
-                    const unsigned planeAbove = p > 0 ? (g >> (shift + 1)) & 1u : 0u;
-                    const unsigned context = ((left >> shift) & 1u) | ((up >> shift) & 1u) << 1 |
-                                             ((upLeft >> shift) & 1u) << 2;
+                    const unsigned context = ((around >> shift) & 0x01010101u) * 0x01020408u >> 24;
                     const unsigned firstPlane = p == 0 ? 16u : 0u;
-                    visit(t, place << 6 | top << 5 | firstPlane | planeAbove << 3 | context, bit);
+                    visit(t, unsigned(places[p]) << 6 | top << 5 | firstPlane | context, bit);
                 }
             }
         }

@@ -1,6 +1,8 @@
 #pragma once
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <cstring>
 
 #include "decode/tile_layout.h"
 
@@ -32,14 +34,22 @@ public:
     void read(const uint8_t* bytes, int64_t base, uint8_t* out, int stride) {
         // Where each bit lies as a byte from the tile's first byte and a place in it: the same
         // for all tiles that start at one bit of a byte (tiles a whole number of bytes apart).
-        if ((base & 7) != splitFor_) {
-            splitFor_ = base & 7;
-            for (int k = 0; k < side_ * side_ * kPlanes; ++k) {
-                byteOf_[k] = int32_t((splitFor_ + relative_[k]) >> 3);
-                placeOf_[k] = uint8_t((splitFor_ + relative_[k]) & 7);
-            }
-        }
+        if ((base & 7) != splitFor_) split(base & 7);
         const uint8_t* first = bytes + (base >> 3);
+        if (byteRows_) {
+            // Eight pixels of a plane at once: each byte's bits spread to a pixel each.
+            const Spread* runs = runs_;
+            for (int y = 0; y < side_; ++y) {
+                for (int x = 0; x < side_; x += 8, runs += kPlanes) {
+                    uint64_t eight = 0;
+                    for (int p = 0; p < kPlanes; ++p) {
+                        eight |= kSpread[runs[p].lowestFirst][first[runs[p].byte]] >> p;
+                    }
+                    std::memcpy(out + y * stride + x, &eight, 8);
+                }
+            }
+            return;
+        }
         for (int y = 0; y < side_; ++y) {
             for (int x = 0; x < side_; ++x) {
                 const int k = (y * side_ + x) * kPlanes;
@@ -56,10 +66,58 @@ public:
     const uint8_t* places() const { return placeOf_; }
 
 private:
+    // A plane's eight pixels from x, a multiple of 8, in one byte, highest or lowest bit first.
+    struct Spread {
+        int32_t byte;
+        int32_t lowestFirst;
+    };
+    // For each byte, eight bytes in memory order that are 0x80 where its bit for that pixel is
+    // set: highest bit first, then lowest bit first.
+    static constexpr std::array<std::array<uint64_t, 256>, 2> kSpread = [] {
+        std::array<std::array<uint64_t, 256>, 2> spread{};
+        for (int order = 0; order < 2; ++order) {
+            for (int b = 0; b < 256; ++b) {
+                uint64_t v = 0;
+                for (int i = 0; i < 8; ++i) {
+                    const int bit = order ? i : 7 - i;
+                    if ((b >> bit) & 1) v |= uint64_t(0x80) << (8 * i);
+                }
+                spread[size_t(order)][size_t(b)] = v;
+            }
+        }
+        return spread;
+    }();
+
+    void split(int64_t at) {
+        splitFor_ = at;
+        for (int k = 0; k < side_ * side_ * kPlanes; ++k) {
+            byteOf_[k] = int32_t((splitFor_ + relative_[k]) >> 3);
+            placeOf_[k] = uint8_t((splitFor_ + relative_[k]) & 7);
+        }
+        byteRows_ = side_ % 8 == 0;
+        Spread* run = runs_;
+        for (int y = 0; y < side_ && byteRows_; ++y) {
+            for (int x = 0; x < side_ && byteRows_; x += 8, run += kPlanes) {
+                for (int p = 0; p < kPlanes; ++p) {
+                    const int k = (y * side_ + x) * kPlanes + p;
+                    const bool lowestFirst = placeOf_[k] == 0;
+                    for (int i = 0; i < 8; ++i) {
+                        const int at = k + i * kPlanes;
+                        byteRows_ = byteRows_ && byteOf_[at] == byteOf_[k] &&
+                                    placeOf_[at] == (lowestFirst ? i : 7 - i);
+                    }
+                    run[p] = {byteOf_[k], lowestFirst ? 1 : 0};
+                }
+            }
+        }
+    }
+
     int side_;
     int64_t relative_[kMaxSide * kMaxSide * kPlanes];  // from the tile's first bit
     int64_t lowest_ = 0, highest_ = 0;
     int32_t byteOf_[kMaxSide * kMaxSide * kPlanes];
     uint8_t placeOf_[kMaxSide * kMaxSide * kPlanes];
     int64_t splitFor_ = -1;
+    bool byteRows_ = false;  // whether every plane's row is read a byte at a time
+    Spread runs_[kMaxSide * kMaxSide / 8 * kPlanes];
 };

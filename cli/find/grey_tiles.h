@@ -36,16 +36,23 @@ public:
         // for all tiles that start at one bit of a byte (tiles a whole number of bytes apart).
         if ((base & 7) != splitFor_) split(base & 7);
         const uint8_t* first = bytes + (base >> 3);
-        if (byteRows_) {
-            // Eight pixels of a plane at once: each byte's bits spread to a pixel each.
+        if (runsDown_ >= 0) {
+            // Eight pixels of a plane at once, along a row or down a column: each byte's bits
+            // spread to a pixel each.
             const Spread* runs = runs_;
-            for (int y = 0; y < side_; ++y) {
-                for (int x = 0; x < side_; x += 8, runs += kPlanes) {
+            for (int a = 0; a < side_; ++a) {
+                for (int b = 0; b < side_; b += 8, runs += kPlanes) {
                     uint64_t eight = 0;
                     for (int p = 0; p < kPlanes; ++p) {
                         eight |= kSpread[runs[p].lowestFirst][first[runs[p].byte]] >> p;
                     }
-                    std::memcpy(out + y * stride + x, &eight, 8);
+                    if (!runsDown_) {
+                        std::memcpy(out + a * stride + b, &eight, 8);
+                    } else {
+                        uint8_t pixels[8];
+                        std::memcpy(pixels, &eight, 8);
+                        for (int i = 0; i < 8; ++i) out[(b + i) * stride + a] = pixels[i];
+                    }
                 }
             }
             return;
@@ -66,7 +73,7 @@ public:
     const uint8_t* places() const { return placeOf_; }
 
 private:
-    // A plane's eight pixels from x, a multiple of 8, in one byte, highest or lowest bit first.
+    // Eight pixels of a plane in one byte, highest or lowest bit first.
     struct Spread {
         int32_t byte;
         int32_t lowestFirst;
@@ -94,22 +101,32 @@ private:
             byteOf_[k] = int32_t((splitFor_ + relative_[k]) >> 3);
             placeOf_[k] = uint8_t((splitFor_ + relative_[k]) & 7);
         }
-        byteRows_ = side_ % 8 == 0;
+        runsDown_ = -1;
+        for (int down = 0; down < 2 && runsDown_ < 0 && side_ % 8 == 0; ++down) {
+            if (findRuns(down != 0)) runsDown_ = down;
+        }
+    }
+
+    // Whether every plane's pixels lie in whole bytes eight at a time, along rows or down
+    // columns; where they do, runs_ holds them.
+    bool findRuns(bool down) {
+        const int step = (down ? side_ : 1) * kPlanes;  // from one pixel of a run to the next
         Spread* run = runs_;
-        for (int y = 0; y < side_ && byteRows_; ++y) {
-            for (int x = 0; x < side_ && byteRows_; x += 8, run += kPlanes) {
+        for (int a = 0; a < side_; ++a) {
+            for (int b = 0; b < side_; b += 8, run += kPlanes) {
                 for (int p = 0; p < kPlanes; ++p) {
-                    const int k = (y * side_ + x) * kPlanes + p;
+                    const int k = (down ? b * side_ + a : a * side_ + b) * kPlanes + p;
                     const bool lowestFirst = placeOf_[k] == 0;
                     for (int i = 0; i < 8; ++i) {
-                        const int at = k + i * kPlanes;
-                        byteRows_ = byteRows_ && byteOf_[at] == byteOf_[k] &&
-                                    placeOf_[at] == (lowestFirst ? i : 7 - i);
+                        const int at = k + i * step;
+                        if (byteOf_[at] != byteOf_[k] || placeOf_[at] != (lowestFirst ? i : 7 - i))
+                            return false;
                     }
                     run[p] = {byteOf_[k], lowestFirst ? 1 : 0};
                 }
             }
         }
+        return true;
     }
 
     int side_;
@@ -118,6 +135,6 @@ private:
     int32_t byteOf_[kMaxSide * kMaxSide * kPlanes];
     uint8_t placeOf_[kMaxSide * kMaxSide * kPlanes];
     int64_t splitFor_ = -1;
-    bool byteRows_ = false;  // whether every plane's row is read a byte at a time
+    int runsDown_ = -1;  // pixels read a byte at a time: 0 along rows, 1 down columns, -1 not
     Spread runs_[kMaxSide * kMaxSide / 8 * kPlanes];
 };

@@ -73,14 +73,20 @@ std::vector<Candidate> makeCandidates() {
     all.push_back({"8 bits a pixel", {7, 64, 8, 8, 512, 8, -1, 0, 0, 0}, 64, 64, 64, 1, 6});
     for (const ChecksumPreset& preset : kChecksumPresets) {
         const TileLayout& l = preset.layout;
-        const bool known =
-            std::any_of(all.begin(), all.end(), [&](const Candidate& c) { return c.layout == l; });
-        if (known) continue;
         // A preset's offset may reach past its first tile; the phase search covers it.
         TileLayout layout = l;
         const int64_t tileBytes = std::max<int64_t>(1, l.tileDelta / 8);
         layout.offset =
             int32_t(((int64_t(l.offset) % (8 * tileBytes)) + 8 * tileBytes) % (8 * tileBytes));
+        // With one plane, the distance to the next plane reads nothing.
+        auto same = [](TileLayout a, TileLayout b) {
+            if (a.bitplanes == 1) a.bitplaneDelta = 0;
+            if (b.bitplanes == 1) b.bitplaneDelta = 0;
+            return a == b;
+        };
+        const bool known = std::any_of(all.begin(), all.end(),
+                                       [&](const Candidate& c) { return same(c.layout, layout); });
+        if (known) continue;
         const int64_t span = std::max<int64_t>(
             tileBytes, (int64_t(l.bitplanes - 1) * std::abs(l.bitplaneDelta)) / 8 + tileBytes);
         all.push_back({"preset $" +

@@ -71,6 +71,8 @@ public:
 
     // The place in its byte of each plane bit of each pixel of the tile read last.
     const uint8_t* places() const { return placeOf_; }
+    // The same for plane p alone, a row of kMaxSide places for each row of the tile.
+    const uint8_t* planePlaces(int p) const { return planePlaceOf_[p]; }
 
 private:
     // Eight pixels of a plane in one byte, highest or lowest bit first.
@@ -100,6 +102,8 @@ private:
         for (int k = 0; k < side_ * side_ * kPlanes; ++k) {
             byteOf_[k] = int32_t((splitFor_ + relative_[k]) >> 3);
             placeOf_[k] = uint8_t((splitFor_ + relative_[k]) & 7);
+            const int pixel = k / kPlanes;
+            planePlaceOf_[k % kPlanes][pixel / side_ * kMaxSide + pixel % side_] = placeOf_[k];
         }
         runsDown_ = -1;
         for (int down = 0; down < 2 && runsDown_ < 0 && side_ % 8 == 0; ++down) {
@@ -134,6 +138,7 @@ private:
     int64_t lowest_ = 0, highest_ = 0;
     int32_t byteOf_[kMaxSide * kMaxSide * kPlanes];
     uint8_t placeOf_[kMaxSide * kMaxSide * kPlanes];
+    uint8_t planePlaceOf_[kPlanes][kMaxSide * kMaxSide] = {};
     int64_t splitFor_ = -1;
     int runsDown_ = -1;  // pixels read a byte at a time: 0 along rows, 1 down columns, -1 not
     Spread runs_[kMaxSide * kMaxSide / 8 * kPlanes];

@@ -71,25 +71,27 @@ int64_t visitBits(const uint8_t* bytes, int64_t length, const TileLayout& layout
             grey[y + 1][0] = previousTileColumn[y];  // the left neighbour of column 0
             previousTileColumn[y] = grey[y + 1][side];
         }
-        const uint8_t* placeOf = reader.places();
         for (int y = 0; y < side; ++y) {
             const unsigned top = y == 0 ? 1u : 0u;
             const uint8_t* row = grey[y + 1];
             const uint8_t* above = grey[y];
-            for (int x = 0; x < side; ++x) {
-                const unsigned g = row[x + 1];
-                // Each plane's neighbours a byte apart, and the plane above beside the fourth:
-                // one multiply gathers a plane's four into a context.
-                const uint32_t around = uint32_t(row[x]) | uint32_t(above[x + 1]) << 8 |
-                                        uint32_t(above[x]) << 16 | uint32_t(g >> 1) << 24;
-                const uint8_t* places = placeOf + (y * side + x) * kPlanes;
-                for (int p = 0; p < kPlanes; ++p) {
-                    const int shift = 7 - p;
-                    const unsigned bit = (g >> shift) & 1u;
-                    const unsigned context = ((around >> shift) & 0x01010101u) * 0x01020408u >> 24;
-                    const unsigned firstPlane = p == 0 ? 16u : 0u;
-                    visit(t, unsigned(places[p]) << 6 | top << 5 | firstPlane | context, bit);
+            for (int p = 0; p < kPlanes; ++p) {
+                const int shift = 7 - p;
+                const uint8_t* places = reader.planePlaces(p) + y * kMaxSide;
+                const unsigned flags = top << 5 | (p == 0 ? 16u : 0u);
+                // A whole row at once, however wide the tile, so that the loop has a fixed
+                // length: each pixel's context, times two, plus its bit.
+                uint16_t coded[kMaxSide];
+                for (int x = 0; x < kMaxSide; ++x) {
+                    const unsigned g = row[x + 1];
+                    const unsigned context = unsigned(places[x]) << 6 | flags |
+                                             (p > 0 ? ((g >> (shift + 1)) & 1u) << 3 : 0u) |
+                                             ((above[x] >> shift) & 1u) << 2 |
+                                             ((above[x + 1] >> shift) & 1u) << 1 |
+                                             ((row[x] >> shift) & 1u);
+                    coded[x] = uint16_t(context << 1 | ((g >> shift) & 1u));
                 }
+                for (int x = 0; x < side; ++x) visit(t, coded[x] >> 1u, coded[x] & 1u);
             }
         }
     }

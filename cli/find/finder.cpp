@@ -41,6 +41,10 @@ constexpr int64_t kSeamBits = 16384;     // bits read for each start the seams a
 // inside (or lines of a plane continue the line before less than this, beyond chance), the
 // confidence falls in proportion.
 constexpr double kSeamTrust = 0.4;
+// Readings within this much of the best one's score (bits per bit) whose seams are better by
+// this much (as a share, as kSeamTrust) replace it.
+constexpr double kMirrorGap = 0.03;
+constexpr double kMirrorSeams = 0.4;
 constexpr double kStrokeTrust = 0.4;
 constexpr int64_t kStrokeBytes = 8192;  // bytes the strokes are followed over, at most
 constexpr double kClearPlanePeak = 0.2;
@@ -334,7 +338,40 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
             font = true;
         }
     }
-    if (!font) winner = placeTiles(winner);
+    // Readings that mirror or transpose a picture's tiles explain it about as well, and a
+    // layout's prior would always pick the same one; but only the picture's own keeps its
+    // tiles continuing each other across their seams. Of the readings that explain the run
+    // nearly as well as the best, one whose seams are clearly better is taken. Glyphs need
+    // not continue each other, so fonts are left to their rows.
+    if (!font) {
+        winner = placeTiles(winner);
+        auto seamsOf = [&](const Trial& t) {
+            const Candidate& c = *t.candidate;
+            TileLayout at = c.layout;
+            at.offset = int32_t(8 * t.phase + c.layout.offset);
+            const int64_t tiles = std::min<int64_t>(kSeamBits / tileBitsOf(c.layout),
+                                                    int64_t(bytes.size()) / c.tileBytes);
+            const int64_t skip = middle(c, tiles * c.tileBytes);
+            return seamCoherence(bytes.data() + skip, int64_t(bytes.size()) - skip, at, tiles);
+        };
+        const Trial best = winner;
+        double winnerSeams = seamsOf(best);
+        for (const Trial& t : fine) {
+            const Candidate& c = *t.candidate;
+            const Candidate& b = *best.candidate;
+            // The same bits of each tile, laid out otherwise in it.
+            const bool mirror = c.tileBytes == b.tileBytes && c.coveredBytes == b.coveredBytes &&
+                                c.layout.tileSize == b.layout.tileSize &&
+                                c.layout.bitplanes == b.layout.bitplanes;
+            if (&c == &b || !mirror || t.score < best.score - kMirrorGap) continue;
+            const Trial placed = placeTiles(t);
+            const double seams = seamsOf(placed);
+            if (seams > winnerSeams + kMirrorSeams) {
+                winner = placed;
+                winnerSeams = seams;
+            }
+        }
+    }
 
     // The graphics end where the reading stops explaining the bytes: of the tiles from the
     // run's start, the stretch that saves the most together is kept (what precedes and follows

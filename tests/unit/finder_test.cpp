@@ -213,6 +213,45 @@ TEST(Finder, JoinsTheTwoPartsOfASplitFont) {
     EXPECT_EQ(((8 * finds[0].start + finds[0].values.offset - 7) / 8 - (at + 4)) % 8, 0);
 }
 
+// 128 x 128 pixels, blank but for rectangles (each drawn over the others inverted), one bit a
+// pixel, cut into 8 x 8 tiles stored lowest bit first, tile after tile.
+std::vector<uint8_t> rectanglesLowestFirst(uint32_t seed) {
+    std::mt19937 random(seed);
+    std::vector<std::vector<bool>> ink(128, std::vector<bool>(128, false));
+    for (int i = 0; i < 6; ++i) {
+        const int x = int(random() % 128), y = int(random() % 128);
+        const int w = 3 + int(random() % 20), h = 3 + int(random() % 20);
+        for (int yy = y; yy < std::min(128, y + h); ++yy) {
+            for (int xx = x; xx < std::min(128, x + w); ++xx) ink[yy][xx] = !ink[yy][xx];
+        }
+    }
+    std::vector<uint8_t> bytes;
+    for (int ty = 0; ty < 16; ++ty) {
+        for (int tx = 0; tx < 16; ++tx) {
+            for (int y = 0; y < 8; ++y) {
+                uint8_t b = 0;
+                for (int x = 0; x < 8; ++x) b |= uint8_t(ink[8 * ty + y][8 * tx + x] << x);
+                bytes.push_back(b);
+            }
+        }
+    }
+    return bytes;
+}
+
+// A picture read mirrored (highest bit first, the more common order) can explain its bytes a
+// little better, but only in its own order do its tiles continue each other.
+TEST(Finder, TakesTheBitOrderInWhichAPictureTilesContinueEachOther) {
+    for (uint32_t seed = 1; seed <= 6; ++seed) {
+        std::vector<uint8_t> bytes = randomBytes(1 << 14, 12);
+        const std::vector<uint8_t> picture = rectanglesLowestFirst(seed);
+        std::copy(picture.begin(), picture.end(), bytes.begin() + 5000);
+        const std::vector<Find> finds =
+            Finder(FinderOptions{}).scanBytes(bytes.data(), int64_t(bytes.size()));
+        ASSERT_FALSE(finds.empty()) << "seed " << seed;
+        EXPECT_EQ(finds[0].layout, "1 bit, lowest first, 8 x 8") << "seed " << seed;
+    }
+}
+
 // Tiles started some rows off hold the seam between two tiles of the picture inside them.
 TEST(TileSeams, NeighboursInsideTilesAgreeMostWhereThePictureStartsThem) {
     const std::vector<uint8_t> picture = ringTiles();

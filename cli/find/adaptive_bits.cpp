@@ -30,3 +30,14 @@ double adaptiveBits(uint32_t zeros, uint32_t ones) {
     return kHalfLogGamma(2 * n + 2) + 2 * kHalfLogGamma(1) -
            kHalfLogGamma(2 * uint64_t(zeros) + 1) - kHalfLogGamma(2 * uint64_t(ones) + 1);
 }
+
+double adaptiveSymbols(const uint32_t* counts, int kinds) {
+    uint64_t n = 0;
+    double bits = kHalfLogGamma(uint64_t(kinds));
+    for (int i = 0; i < kinds; ++i) {
+        if (counts[i] == 0) continue;
+        n += counts[i];
+        bits -= kHalfLogGamma(2 * uint64_t(counts[i]) + 1) - kHalfLogGamma(1);
+    }
+    return bits + kHalfLogGamma(2 * n + uint64_t(kinds)) - 2 * kHalfLogGamma(uint64_t(kinds));
+}

@@ -241,7 +241,8 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         return spare - spare % c.tileBytes;
     };
     auto trials = [&](int64_t budget,
-                      const std::vector<std::pair<const Candidate*, int64_t>>& which) {
+                      const std::vector<std::pair<const Candidate*, int64_t>>& which,
+                      bool greyLevels = true) {
         std::vector<Trial> out;
         for (const auto& [c, phase] : which) {
             const int64_t at = middle(*c, std::min(budget, sampleLength)) + phase;
@@ -252,7 +253,7 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
                 std::min(std::min(budget, sampleLength) / c->coveredBytes, room / c->tileBytes);
             if (fit < 4) continue;
             const double s = scoreLayout(bytes.data() + at, int64_t(bytes.size()) - at,
-                                         judgedLayout(*c), fit, c->coveredBytes);
+                                         judgedLayout(*c), fit, c->coveredBytes, greyLevels);
             out.push_back({s + kPriorWeight * c->prior, s, c, phase});
         }
         std::sort(out.begin(), out.end(),
@@ -268,8 +269,9 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         finalists.push_back(t);
         if (finalists.size() == kFinalists) break;
     }
-    // Then the finalists at the phases that decide whether rows and planes are read in place,
-    // and the best two of each on many tiles. Which row tiles start at is told better by the
+    // Then the finalists at the phases that decide whether rows and planes are read in place
+    // (bit by bit: the grey levels tell one layout's phases apart no better, at more cost), and
+    // the best two of each on many tiles. Which row tiles start at is told better by the
     // seams inside them (below), but planes can trade a plane's place in a row for a row's
     // place in a tile, and still read coherently: the leading finalists with planes are tried
     // at every phase, where their tiles are small enough for it to pay.
@@ -282,8 +284,8 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         for (int64_t phase = 0; phase < (everyPhase ? c.tileBytes : c.rowBytes); ++phase) {
             phases.push_back({&c, phase});
         }
-        const std::vector<Trial> ranked =
-            phases.size() > 1 ? trials(kPhaseBytes, phases) : std::vector<Trial>{finalists[i]};
+        const std::vector<Trial> ranked = phases.size() > 1 ? trials(kPhaseBytes, phases, false)
+                                                            : std::vector<Trial>{finalists[i]};
         for (size_t k = 0; k < std::min<size_t>(2, ranked.size()); ++k) {
             best.push_back({ranked[k].candidate, ranked[k].phase});
         }

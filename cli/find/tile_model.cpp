@@ -21,6 +21,8 @@ double totalBits(const uint32_t (&counts)[N][2]) {
 
 constexpr int kMaxSide = GreyTiles<1>::kMaxSide;
 constexpr double kPlaneMargin = 0.06;  // bits per bit the plane above must add, for each plane
+constexpr int kGreyPlanes = 2;         // the fewest planes whose grey levels are modelled too
+constexpr double kGreyPlaneMargin = 0.02;
 
 // What the models count over a run of tiles: each bit by its place in its byte and its
 // neighbours, with the plane above (and whether there is one), and whether the pixel is in a
@@ -48,13 +50,56 @@ struct ModelCounts {
     }
 };
 
+// What a model of whole grey levels counts, where planes are many: each pixel's level (the
+// first plane its highest bit, as the viewer shows them) less what its neighbours to the left
+// and above predict (the median of left, above and their sum less the corner, as lossless image
+// coders predict), by how much those neighbours differ. Smooth pictures of many levels, whose
+// lower planes look like noise bit by bit, leave small residues.
+template <int kPlanes>
+struct GreyResidues {
+    static constexpr int kLevels = 1 << kPlanes;
+    uint32_t counts[4][kLevels] = {};  // flat, gentle and steep neighbours, then the top row
+    uint32_t levels[kLevels] = {};
+
+    // Counts a tile's pixels, grey[y + 1][x + 1] for pixel (x, y), its left neighbours in
+    // column 0.
+    void count(const uint8_t (&grey)[kMaxSide + 1][kMaxSide + 1], int side) {
+        constexpr int shift = 8 - kPlanes, mask = kLevels - 1;
+        for (int x = 0; x < side; ++x) {  // the top row knows only its left neighbours
+            ++counts[3][((grey[1][x + 1] >> shift) - (grey[1][x] >> shift)) & mask];
+        }
+        for (int y = 1; y < side; ++y) {
+            const uint8_t* row = grey[y + 1];
+            const uint8_t* above = grey[y];
+            for (int x = 0; x < side; ++x) {
+                const int a = row[x] >> shift, b = above[x + 1] >> shift, c = above[x] >> shift;
+                const int low = std::min(a, b), high = std::max(a, b);
+                const int predicted = c >= high ? low : c <= low ? high : a + b - c;
+                const int activity = std::abs(a - c) + std::abs(b - c);
+                const int context = activity == 0 ? 0 : activity <= kLevels / 8 ? 1 : 2;
+                ++counts[context][((row[x + 1] >> shift) - predicted) & mask];
+            }
+        }
+        for (int y = 0; y < side; ++y) {
+            for (int x = 0; x < side; ++x) ++levels[grey[y + 1][x + 1] >> shift];
+        }
+    }
+    // What the levels cost knowing only how often each comes, whatever the neighbours.
+    double levelBits() const { return adaptiveSymbols(levels, kLevels); }
+    double bits() const {
+        double total = 0;
+        for (const auto& c : counts) total += adaptiveSymbols(c, kLevels);
+        return total;
+    }
+};
+
 // Reads up to `tiles` tiles, stopping at the first that would reach outside, and calls
-// visit(tile, context, bit) for each bit read, its context that of ModelCounts::byNeighbours.
-// The number of planes is fixed for each instance, so that the loops over planes unroll.
-// Returns the tiles read.
-template <int kPlanes, typename Visit>
+// onTile(grey, side) with each tile read (see GreyResidues::count), then visit(tile, context,
+// bit) for each bit read, its context that of ModelCounts::byNeighbours. The number of planes
+// is fixed for each instance, so that the loops over planes unroll. Returns the tiles read.
+template <int kPlanes, typename Visit, typename OnTile>
 int64_t visitBits(const uint8_t* bytes, int64_t length, const TileLayout& layout, int64_t tiles,
-                  Visit&& visit) {
+                  Visit&& visit, OnTile&& onTile) {
     const int side = layout.tileSize;
     GreyTiles<kPlanes> reader(layout);
     // A tile, row 0 and column 0 its neighbours: row 0 stays blank, as a top row has no
@@ -71,6 +116,7 @@ int64_t visitBits(const uint8_t* bytes, int64_t length, const TileLayout& layout
             grey[y + 1][0] = previousTileColumn[y];  // the left neighbour of column 0
             previousTileColumn[y] = grey[y + 1][side];
         }
+        onTile(grey, side);
         for (int y = 0; y < side; ++y) {
             const unsigned top = y == 0 ? 1u : 0u;
             const uint8_t* row = grey[y + 1];
@@ -98,12 +144,25 @@ int64_t visitBits(const uint8_t* bytes, int64_t length, const TileLayout& layout
     return t;
 }
 
+constexpr auto kNoTile = [](const auto&, int) {};
+
+// Counts the bits, and where `greyBits` is given the grey levels, whose cost it sets.
 template <int kPlanes>
 void countTiles(const uint8_t* bytes, int64_t length, const TileLayout& layout, int64_t tiles,
-                ModelCounts& counts) {
-    counts.tiles = visitBits<kPlanes>(
-        bytes, length, layout, tiles,
-        [&](int64_t, unsigned context, unsigned bit) { ++counts.byNeighbours[context][bit]; });
+                ModelCounts& counts, double* greyBits) {
+    auto visit = [&](int64_t, unsigned context, unsigned bit) {
+        ++counts.byNeighbours[context][bit];
+    };
+    if (!greyBits) {
+        counts.tiles = visitBits<kPlanes>(bytes, length, layout, tiles, visit, kNoTile);
+        return;
+    }
+    GreyResidues<kPlanes> residues;
+    counts.tiles = visitBits<kPlanes>(bytes, length, layout, tiles, visit,
+                                      [&](const uint8_t(&grey)[kMaxSide + 1][kMaxSide + 1],
+                                          int side) { residues.count(grey, side); });
+    greyBits[0] = residues.levelBits();
+    greyBits[1] = residues.bits();
 }
 
 // Bits each bit costs in each context, coded with the counts the context has seen in all the
@@ -121,17 +180,19 @@ template <int kPlanes>
 void saveTiles(const uint8_t* bytes, int64_t length, const TileLayout& layout, int64_t tiles,
                std::vector<float>& saved) {
     ModelCounts counts;
-    countTiles<kPlanes>(bytes, length, layout, tiles, counts);
+    countTiles<kPlanes>(bytes, length, layout, tiles, counts, nullptr);
     float byNeighbours[8 * 64][2];
     costsOf(counts.byNeighbours, byNeighbours);
     std::vector<float> cost(size_t(counts.tiles), 0.0f);
     std::vector<uint32_t> ones(size_t(counts.tiles), 0), read(size_t(counts.tiles), 0);
-    visitBits<kPlanes>(bytes, length, layout, counts.tiles,
-                       [&](int64_t t, unsigned context, unsigned bit) {
-                           cost[size_t(t)] += byNeighbours[context][bit];
-                           ones[size_t(t)] += bit;
-                           ++read[size_t(t)];
-                       });
+    visitBits<kPlanes>(
+        bytes, length, layout, counts.tiles,
+        [&](int64_t t, unsigned context, unsigned bit) {
+            cost[size_t(t)] += byNeighbours[context][bit];
+            ones[size_t(t)] += bit;
+            ++read[size_t(t)];
+        },
+        kNoTile);
     // Against what the tile's own share of ones would cost: noise costs a bit a bit either
     // way, where the counts of the whole run would favour it wherever its contexts set it
     // apart from the graphics.
@@ -144,7 +205,8 @@ void saveTiles(const uint8_t* bytes, int64_t length, const TileLayout& layout, i
     }
 }
 
-using TileCounter = void (*)(const uint8_t*, int64_t, const TileLayout&, int64_t, ModelCounts&);
+using TileCounter = void (*)(const uint8_t*, int64_t, const TileLayout&, int64_t, ModelCounts&,
+                             double*);
 constexpr TileCounter kCounters[] = {countTiles<1>, countTiles<2>, countTiles<3>, countTiles<4>,
                                      countTiles<5>, countTiles<6>, countTiles<7>, countTiles<8>};
 using TileSaver = void (*)(const uint8_t*, int64_t, const TileLayout&, int64_t,
@@ -155,14 +217,16 @@ constexpr TileSaver kSavers[] = {saveTiles<1>, saveTiles<2>, saveTiles<3>, saveT
 }  // namespace
 
 double scoreLayout(const uint8_t* bytes, int64_t length, const TileLayout& layout, int64_t tiles,
-                   int64_t coveredBytes) {
+                   int64_t coveredBytes, bool greyLevels) {
     const int side = layout.tileSize;
     const int planes = layout.greyPlanes();
     if (tiles <= 0 || side <= 0 || side > kMaxSide || planes <= 0 || planes > 8 || length <= 0) {
         return 0;
     }
     ModelCounts counts;
-    kCounters[planes - 1](bytes, length, layout, tiles, counts);
+    double greyBits[2] = {};  // the levels by how often each comes, and by their neighbours
+    const bool grey = greyLevels && planes >= kGreyPlanes;
+    kCounters[planes - 1](bytes, length, layout, tiles, counts, grey ? greyBits : nullptr);
     if (counts.tiles == 0) return 0;
     // Per bit of the bytes covered, or per bit read where a layout reads bits more than once.
     const double read = double(counts.tiles) * side * side * planes;
@@ -178,7 +242,16 @@ double scoreLayout(const uint8_t* bytes, int64_t length, const TileLayout& layou
     // beyond a margin for each plane past the first, and then by half.
     const double spatial = (byteBits - spatialBits) / covered;
     const double fromAbove = (spatialBits - neighbourBits) / covered;
-    return spatial + 0.5 * std::max(0.0, fromAbove - kPlaneMargin * (planes - 1));
+    const double bitwise = spatial + 0.5 * std::max(0.0, fromAbove - kPlaneMargin * (planes - 1));
+    if (!grey) return bitwise;
+    // The same split for whole grey levels: what the neighbours tell, and what the planes of a
+    // pixel tell of each other, which counts here in full beyond a smaller margin. Planes that
+    // make levels together are what this model is for; bit by bit, a picture's lower planes
+    // look like noise and hide it.
+    const double greySpatial = (greyBits[0] - greyBits[1]) / covered;
+    const double greyPlanes = (byteBits - greyBits[0]) / covered;
+    return std::max(bitwise,
+                    greySpatial + std::max(0.0, greyPlanes - kGreyPlaneMargin * (planes - 1)));
 }
 
 std::vector<float> savedByTile(const uint8_t* bytes, int64_t length, const TileLayout& layout,

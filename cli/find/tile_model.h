@@ -17,8 +17,12 @@
 // Scores up to `tiles` tiles of the layout read from bytes[0..length), stopping at the first
 // that would reach outside; coveredBytes is what one tile's bits lie in. Tiles must be 1 to
 // 16 pixels wide.
+//
+// Where there are planes, whole grey levels are also predicted from their neighbours (unless
+// `greyLevels` is false), and the better of the two models counts: a smooth picture's lower
+// planes look like noise bit by bit.
 double scoreLayout(const uint8_t* bytes, int64_t length, const TileLayout& layout, int64_t tiles,
-                   int64_t coveredBytes);
+                   int64_t coveredBytes, bool greyLevels = true);
 
 // What each of up to `tiles` tiles saves, in bits, coded with the neighbour counts of them
 // all against what its own share of ones costs: near 0 or below for tiles of other data

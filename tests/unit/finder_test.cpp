@@ -126,6 +126,21 @@ TEST(AdaptiveBits, PricesCountsAsCodingBitByBitDoes) {
         EXPECT_NEAR(adaptiveBits(zeros, ones), sequential, 1e-9 * (1 + sequential))
             << zeros << " zeros, " << ones << " ones";
     }
+    // Symbols of 16 kinds, each coded with (its count so far + 1/2) / (symbols so far + 8).
+    const uint32_t counts[16] = {9000, 0, 3, 1, 0, 0, 250, 0, 0, 0, 0, 0, 7, 0, 0, 1};
+    uint32_t seen[16] = {}, total = 0;
+    double sequential = 0;
+    for (bool more = true; more;) {
+        more = false;
+        for (int k = 0; k < 16; ++k) {
+            if (seen[k] == counts[k]) continue;
+            sequential -= std::log2((seen[k] + 0.5) / (total + 8.0));
+            ++seen[k];
+            ++total;
+            more = true;
+        }
+    }
+    EXPECT_NEAR(adaptiveSymbols(counts, 16), sequential, 1e-9 * sequential);
 }
 
 TEST(GlyphRows, TellsTheHeightAndWhereGlyphsStart) {
@@ -249,6 +264,47 @@ TEST(Finder, TakesTheBitOrderInWhichAPictureTilesContinueEachOther) {
             Finder(FinderOptions{}).scanBytes(bytes.data(), int64_t(bytes.size()));
         ASSERT_FALSE(finds.empty()) << "seed " << seed;
         EXPECT_EQ(finds[0].layout, "1 bit, lowest first, 8 x 8") << "seed " << seed;
+    }
+}
+
+// A picture of 16 grey levels that change smoothly, rings around a random centre, in 8 x 8
+// tiles of four planes a tile apart, highest bit first, the first plane the highest bit.
+std::vector<uint8_t> smoothFourPlanes(uint32_t seed) {
+    std::mt19937 random(seed);
+    const int cx = int(random() % 128), cy = int(random() % 128), scale = 200 + int(random() % 300);
+    auto level = [&](int x, int y) {
+        const int ring = ((x - cx) * (x - cx) + (y - cy) * (y - cy)) / scale % 32;
+        return ring < 16 ? ring : 31 - ring;
+    };
+    std::vector<uint8_t> bytes;
+    for (int ty = 0; ty < 16; ++ty) {
+        for (int tx = 0; tx < 16; ++tx) {
+            for (int p = 0; p < 4; ++p) {
+                for (int y = 0; y < 8; ++y) {
+                    uint8_t b = 0;
+                    for (int x = 0; x < 8; ++x) {
+                        if ((level(8 * tx + x, 8 * ty + y) >> (3 - p)) & 1) b |= uint8_t(0x80 >> x);
+                    }
+                    bytes.push_back(b);
+                }
+            }
+        }
+    }
+    return bytes;
+}
+
+// Bit by bit, the lower planes of a smooth picture look like noise, and one plane of it reads
+// as well as all four; its grey levels tell.
+TEST(Finder, ReadsTheGreyLevelsOfASmoothPictureOfManyPlanes) {
+    for (uint32_t seed : {1, 3, 4}) {
+        std::vector<uint8_t> bytes = randomBytes(1 << 15, 12);
+        const std::vector<uint8_t> picture = smoothFourPlanes(seed);
+        std::copy(picture.begin(), picture.end(), bytes.begin() + 5000);
+        const std::vector<Find> finds =
+            Finder(FinderOptions{}).scanBytes(bytes.data(), int64_t(bytes.size()));
+        ASSERT_FALSE(finds.empty()) << "seed " << seed;
+        EXPECT_EQ(finds[0].layout, "4 planes, highest first, a tile apart") << "seed " << seed;
+        EXPECT_EQ((finds[0].start - 5000) % 32, 0) << "seed " << seed;
     }
 }
 

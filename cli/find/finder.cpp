@@ -549,7 +549,7 @@ std::vector<Find> scanSource(const FinderOptions& options, const ReadAt& read, i
 }  // namespace
 
 double Finder::confidenceOf(double score, int64_t tiles) {
-    const double certainty = 1.0 - std::exp(-double(tiles) / 16.0);
+    const double certainty = 1.0 - std::exp(-double(tiles) / 24.0);
     return certainty / (1.0 + std::exp(-(score - 0.08) / 0.02));
 }
 

@@ -1,31 +1,55 @@
 #include "cli/find/tile_seams.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
 #include "cli/find/grey_tiles.h"
 
 namespace {
 
+// Of the eight bytes of a and b, how many are equal, among those whose high bit in `lanes`
+// is set.
+int equalBytes(uint64_t a, uint64_t b, uint64_t lanes) {
+    constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+    const uint64_t v = a ^ b;
+    const uint64_t zero = ~(((v & kLow7) + kLow7) | v | kLow7);  // 0x80 where a byte is 0
+    return std::popcount(zero & lanes);
+}
+
 template <int kPlanes>
 double agreement(const uint8_t* bytes, int64_t length, const TileLayout& layout, int64_t tiles) {
     constexpr int kMaxSide = GreyTiles<kPlanes>::kMaxSide;
-    const int64_t side = layout.tileSize;
+    constexpr int kStride = kMaxSide + 8;  // rows compared eight pixels at a time
+    const int side = layout.tileSize;
     GreyTiles<kPlanes> reader(layout);
-    uint8_t grey[kMaxSide * kMaxSide];
+    uint8_t grey[kMaxSide + 1][kStride] = {};
+    // Which of eight pixels from x have a neighbour to the right, and which are in the tile.
+    uint64_t right[kMaxSide / 8], inside[kMaxSide / 8];
+    for (int x = 0; x < kMaxSide; x += 8) {
+        right[x / 8] = inside[x / 8] = 0;
+        for (int i = 0; i < 8; ++i) {
+            if (x + i + 1 < side) right[x / 8] |= uint64_t(0x80) << (8 * i);
+            if (x + i < side) inside[x / 8] |= uint64_t(0x80) << (8 * i);
+        }
+    }
     const int64_t bits = 8 * length;
     int64_t equal = 0, pairs = 0;
     for (int64_t t = 0; t < tiles; ++t) {
         const int64_t base = layout.offset + t * int64_t(layout.tileDelta);
         if (!reader.fits(base, bits)) continue;
-        reader.read(bytes, base, grey, int(side));
-        for (int64_t y = 0; y < side; ++y) {
-            const uint8_t* row = grey + y * side;
-            for (int64_t x = 0; x + 1 < side; ++x) equal += row[x] == row[x + 1];
-            if (y + 1 < side) {
-                for (int64_t x = 0; x < side; ++x) equal += row[x] == row[x + side];
+        reader.read(bytes, base, &grey[0][0], kStride);
+        for (int y = 0; y < side; ++y) {
+            for (int x = 0; x < side; x += 8) {
+                uint64_t here, next, below;
+                std::memcpy(&here, &grey[y][x], 8);
+                std::memcpy(&next, &grey[y][x + 1], 8);
+                std::memcpy(&below, &grey[y + 1][x], 8);
+                equal += equalBytes(here, next, right[x / 8]);
+                if (y + 1 < side) equal += equalBytes(here, below, inside[x / 8]);
             }
         }
-        pairs += 2 * side * (side - 1);
+        pairs += 2 * int64_t(side) * (side - 1);
     }
     return pairs ? double(equal) / double(pairs) : 0;
 }

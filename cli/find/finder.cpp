@@ -11,6 +11,7 @@
 #include "cli/find/block_signal.h"
 #include "cli/find/candidates.h"
 #include "cli/find/glyph_rows.h"
+#include "cli/find/text_bytes.h"
 #include "cli/find/tile_model.h"
 #include "cli/find/tile_seams.h"
 #include "samples/regular_file.h"
@@ -419,6 +420,8 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
                                  GlyphRows::strokes(strokeSample, strokeBytes, lag) / kStrokeTrust);
         }
     }
+    // Text is not graphics, however its lines line up.
+    if (looksLikeText(strokeSample, strokeBytes)) coherence = 0;
     const double confidence =
         Finder::confidenceOf(score, std::min(keptBytes, kSampleBytes) / c.tileBytes) *
         std::min(1.0, coherence);

@@ -10,6 +10,7 @@
 #include "cli/find/block_signal.h"
 #include "cli/find/glyph_rows.h"
 #include "cli/find/grey_tiles.h"
+#include "cli/find/text_bytes.h"
 #include "cli/find/tile_seams.h"
 #include "support/random_bytes.h"
 
@@ -105,6 +106,24 @@ TEST(GreyTiles, ReadEachPixelWhereTheLayoutPutsIt) {
             }
         }
     }
+}
+
+// Names padded to lines of a fixed length are text; glyph rows and the levels of a mid-grey
+// picture, however many of their bytes are printable, are not.
+TEST(TextBytes, TellsTablesOfNamesFromGlyphsAndGreyLevels) {
+    std::vector<uint8_t> names;
+    for (const char* name : {"_ZNSt13__facet_shims12_GLOBAL__N_", "transform_ucs2_internal",
+                             "__gconv_transform_utf8_internal", "HostLinkNode"}) {
+        std::string line(name);
+        line.resize(32, '\0');
+        names.insert(names.end(), line.begin(), line.end());
+    }
+    EXPECT_TRUE(looksLikeText(names.data(), int64_t(names.size())));
+    const std::vector<uint8_t> glyphs = font(16, 3);
+    EXPECT_FALSE(looksLikeText(glyphs.data(), int64_t(glyphs.size())));
+    std::vector<uint8_t> grey;
+    for (int i = 0; i < 4096; ++i) grey.push_back(uint8_t(0x20 + (i % 64 + i / 64) % 95));
+    EXPECT_FALSE(looksLikeText(grey.data(), int64_t(grey.size())));
 }
 
 // Pricing counts once must cost what coding the bits one by one costs, in any order, for the

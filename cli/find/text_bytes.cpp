@@ -2,7 +2,7 @@
 
 namespace {
 
-constexpr double kPrintable = 0.9;  // of the bytes that are not zero
+constexpr double kPrintable = 0.75;  // of the bytes that are not zero
 constexpr double kLowerCase = 0.4;
 
 }  // namespace

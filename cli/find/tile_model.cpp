@@ -73,10 +73,12 @@ struct GreyResidues {
             const uint8_t* above = grey[y];
             for (int x = 0; x < side; ++x) {
                 const int a = row[x] >> shift, b = above[x + 1] >> shift, c = above[x] >> shift;
+                // The median of a, b and a + b - c, without branches: random data would
+                // mispredict them at every pixel.
                 const int low = std::min(a, b), high = std::max(a, b);
-                const int predicted = c >= high ? low : c <= low ? high : a + b - c;
+                const int predicted = std::max(low, std::min(high, a + b - c));
                 const int activity = std::abs(a - c) + std::abs(b - c);
-                const int context = activity == 0 ? 0 : activity <= kLevels / 8 ? 1 : 2;
+                const int context = int(activity > 0) + int(activity > kLevels / 8);
                 ++counts[context][((row[x + 1] >> shift) - predicted) & mask];
             }
         }

@@ -1,7 +1,6 @@
 #include "cli/find/tile_seams.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
 #include "cli/find/grey_tiles.h"
@@ -14,7 +13,7 @@ int equalBytes(uint64_t a, uint64_t b, uint64_t lanes) {
     constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
     const uint64_t v = a ^ b;
     const uint64_t zero = ~(((v & kLow7) + kLow7) | v | kLow7);  // 0x80 where a byte is 0
-    return std::popcount(zero & lanes);
+    return int(((zero & lanes) >> 7) * 0x0101010101010101ull >> 56);  // the lanes set, added
 }
 
 template <int kPlanes>

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 #include "cli/find/block_signal.h"
@@ -14,6 +15,7 @@
 #include "cli/find/text_bytes.h"
 #include "cli/find/tile_model.h"
 #include "cli/find/tile_seams.h"
+#include "cli/find/work_pool.h"
 #include "samples/regular_file.h"
 
 namespace {
@@ -216,7 +218,9 @@ struct Trial {
 
 // The layout and phase that explain a run best, then other readings that explain it nearly as
 // well.
-std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double minConfidence) {
+// `pool`, where given, shares out the trials.
+std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double minConfidence,
+                             WorkPool* pool) {
     const int64_t length = region.end - region.start;
     std::vector<Candidate> extra;
     const int64_t sampleLength = std::min(length, kSampleBytes);
@@ -244,18 +248,28 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     auto trials = [&](int64_t budget,
                       const std::vector<std::pair<const Candidate*, int64_t>>& which,
                       bool greyLevels = true) {
-        std::vector<Trial> out;
-        for (const auto& [c, phase] : which) {
+        std::vector<std::optional<Trial>> tried(which.size());
+        auto tryOne = [&](size_t k) {
+            const auto& [c, phase] = which[k];
             const int64_t at = middle(*c, std::min(budget, sampleLength)) + phase;
             const int64_t room =
                 std::min<int64_t>(int64_t(bytes.size()), at + sampleLength + c->spanBytes) - at -
                 c->spanBytes;
             const int64_t fit =
                 std::min(std::min(budget, sampleLength) / c->coveredBytes, room / c->tileBytes);
-            if (fit < 4) continue;
+            if (fit < 4) return;
             const double s = scoreLayout(bytes.data() + at, int64_t(bytes.size()) - at,
                                          judgedLayout(*c), fit, c->coveredBytes, greyLevels);
-            out.push_back({s + kPriorWeight * c->prior, s, c, phase});
+            tried[k] = Trial{s + kPriorWeight * c->prior, s, c, phase};
+        };
+        if (pool) {
+            pool->run(which.size(), tryOne);
+        } else {
+            for (size_t k = 0; k < which.size(); ++k) tryOne(k);
+        }
+        std::vector<Trial> out;
+        for (const std::optional<Trial>& t : tried) {
+            if (t) out.push_back(*t);
         }
         std::sort(out.begin(), out.end(),
                   [](const Trial& a, const Trial& b) { return a.rank > b.rank; });
@@ -472,11 +486,14 @@ std::vector<Find> scanSource(const FinderOptions& options, const ReadAt& read, i
     const int64_t blocks = (size + kBlock - 1) / kBlock;
     std::vector<Find> kept;
     RegionBuilder builder;
+    WorkPool pool(threads);
 
     auto judge = [&](std::vector<Region>& regions) {
         std::vector<std::vector<Find>> found(regions.size());
+        // A lone run shares out its trials instead.
+        WorkPool* trialPool = regions.size() == 1 ? &pool : nullptr;
         parallelFor(threads, regions.size(), [&](size_t i) {
-            found[i] = readingsOf(read, regions[i], options.minConfidence);
+            found[i] = readingsOf(read, regions[i], options.minConfidence, trialPool);
         });
         auto layoutOf = [&](size_t i) {
             return found[i].empty() ? std::string() : found[i].front().layout;
@@ -499,7 +516,8 @@ std::vector<Find> scanSource(const FinderOptions& options, const ReadAt& read, i
             i = j;
         }
         parallelFor(threads, joined.size(), [&](size_t i) {
-            found[first[i]] = readingsOf(read, joined[i], options.minConfidence);
+            found[first[i]] = readingsOf(read, joined[i], options.minConfidence,
+                                         joined.size() == 1 ? &pool : nullptr);
         });
         for (const std::vector<Find>& readings : found) {
             for (const Find& f : readings) {

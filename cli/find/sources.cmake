@@ -7,4 +7,5 @@ set(QUORVANE_FINDER_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/glyph_rows.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text_bytes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tile_model.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/tile_seams.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/tile_seams.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/work_pool.cpp)

@@ -12,7 +12,7 @@ namespace {
 int equalBytes(uint64_t a, uint64_t b, uint64_t lanes) {
     constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
     const uint64_t v = a ^ b;
-    const uint64_t zero = ~(((v & kLow7) + kLow7) | v | kLow7);  // 0x80 where a byte is 0
+    const uint64_t zero = ~(((v & kLow7) + kLow7) | v | kLow7);       // 0x80 where a byte is 0
     return int(((zero & lanes) >> 7) * 0x0101010101010101ull >> 56);  // the lanes set, added
 }
 

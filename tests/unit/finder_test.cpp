@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <random>
 
@@ -12,6 +13,7 @@
 #include "cli/find/grey_tiles.h"
 #include "cli/find/text_bytes.h"
 #include "cli/find/tile_seams.h"
+#include "cli/find/work_pool.h"
 #include "support/random_bytes.h"
 
 namespace {
@@ -124,6 +126,16 @@ TEST(TextBytes, TellsTablesOfNamesFromGlyphsAndGreyLevels) {
     std::vector<uint8_t> grey;
     for (int i = 0; i < 4096; ++i) grey.push_back(uint8_t(0x20 + (i % 64 + i / 64) % 95));
     EXPECT_FALSE(looksLikeText(grey.data(), int64_t(grey.size())));
+}
+
+// Every index of every round is worked on once, whichever thread takes it.
+TEST(WorkPool, WorksOnEachIndexOnceInEveryRound) {
+    WorkPool pool(3);
+    for (size_t count : {0, 1, 2, 7, 100, 3}) {
+        std::vector<std::atomic<int>> times(count);
+        pool.run(count, [&](size_t i) { ++times[i]; });
+        for (size_t i = 0; i < count; ++i) EXPECT_EQ(times[i].load(), 1) << i << " of " << count;
+    }
 }
 
 // Pricing counts once must cost what coding the bits one by one costs, in any order, for the

@@ -14,7 +14,7 @@ constexpr int64_t kSkipped = 2048;
 constexpr double kClearPeak = 0.12;   // how much better than usual the period must repeat
 constexpr double kSameAsBest = 0.02;  // multiples of the height repeat about as well
 constexpr double kDivisorSlack = 0.08;
-constexpr double kSameHalves = 0.15;
+constexpr double kSameHalves = 0.2;
 constexpr int64_t kOpening = 16;  // a run opening with its first glyph has it here
 
 }  // namespace

@@ -259,6 +259,13 @@ TEST(Finder, JoinsTheTwoPartsOfASplitFont) {
     EXPECT_EQ(((8 * finds[0].start + finds[0].values.offset - 7) / 8 - (at + 4)) % 8, 0);
 }
 
+// The default search's finds in `length` random bytes with `picture` at byte 5000.
+std::vector<Find> findsOfPlanted(const std::vector<uint8_t>& picture, size_t length) {
+    std::vector<uint8_t> bytes = randomBytes(length, 12);
+    std::copy(picture.begin(), picture.end(), bytes.begin() + 5000);
+    return Finder(FinderOptions{}).scanBytes(bytes.data(), int64_t(bytes.size()));
+}
+
 // 128 x 128 pixels, blank but for rectangles (each drawn over the others inverted), one bit a
 // pixel, cut into 8 x 8 tiles stored lowest bit first, tile after tile.
 std::vector<uint8_t> rectanglesLowestFirst(uint32_t seed) {
@@ -288,11 +295,7 @@ std::vector<uint8_t> rectanglesLowestFirst(uint32_t seed) {
 // little better, but only in its own order do its tiles continue each other.
 TEST(Finder, TakesTheBitOrderInWhichAPictureTilesContinueEachOther) {
     for (uint32_t seed = 1; seed <= 6; ++seed) {
-        std::vector<uint8_t> bytes = randomBytes(1 << 14, 12);
-        const std::vector<uint8_t> picture = rectanglesLowestFirst(seed);
-        std::copy(picture.begin(), picture.end(), bytes.begin() + 5000);
-        const std::vector<Find> finds =
-            Finder(FinderOptions{}).scanBytes(bytes.data(), int64_t(bytes.size()));
+        const std::vector<Find> finds = findsOfPlanted(rectanglesLowestFirst(seed), 1 << 14);
         ASSERT_FALSE(finds.empty()) << "seed " << seed;
         EXPECT_EQ(finds[0].layout, "1 bit, lowest first, 8 x 8") << "seed " << seed;
     }
@@ -328,11 +331,7 @@ std::vector<uint8_t> smoothFourPlanes(uint32_t seed) {
 // as well as all four; its grey levels tell.
 TEST(Finder, ReadsTheGreyLevelsOfASmoothPictureOfManyPlanes) {
     for (uint32_t seed : {1, 3, 4}) {
-        std::vector<uint8_t> bytes = randomBytes(1 << 15, 12);
-        const std::vector<uint8_t> picture = smoothFourPlanes(seed);
-        std::copy(picture.begin(), picture.end(), bytes.begin() + 5000);
-        const std::vector<Find> finds =
-            Finder(FinderOptions{}).scanBytes(bytes.data(), int64_t(bytes.size()));
+        const std::vector<Find> finds = findsOfPlanted(smoothFourPlanes(seed), 1 << 15);
         ASSERT_FALSE(finds.empty()) << "seed " << seed;
         EXPECT_EQ(finds[0].layout, "4 planes, highest first, a tile apart") << "seed " << seed;
         EXPECT_EQ((finds[0].start - 5000) % 32, 0) << "seed " << seed;

@@ -69,9 +69,8 @@ public:
         }
     }
 
-    // The place in its byte of each plane bit of each pixel of the tile read last.
-    const uint8_t* places() const { return placeOf_; }
-    // The same for plane p alone, a row of kMaxSide places for each row of the tile.
+    // The place in its byte of plane p's bit of each pixel of the tile read last: a row of
+    // kMaxSide places for each row of the tile.
     const uint8_t* planePlaces(int p) const { return planePlaceOf_[p]; }
 
 private:

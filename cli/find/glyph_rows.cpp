@@ -11,6 +11,7 @@ namespace {
 constexpr int64_t kShortest = 6, kTallest = 32;
 constexpr int64_t kLooked = 8192;  // bytes looked at, at most
 constexpr int64_t kSkipped = 2048;
+constexpr int64_t kTrailing = 10;     // the share of a run left out at its end
 constexpr double kClearPeak = 0.12;   // how much better than usual the period must repeat
 constexpr double kSameAsBest = 0.02;  // multiples of the height repeat about as well
 constexpr double kDivisorSlack = 0.08;
@@ -20,10 +21,12 @@ constexpr int64_t kOpening = 16;  // a run opening with its first glyph has it h
 }  // namespace
 
 std::optional<GlyphRows> GlyphRows::of(const uint8_t* bytes, int64_t length) {
-    // A run found by the block signal often opens with some of what precedes the font: the
-    // rows are counted from a quarter into it.
+    // A run found by the block signal often opens with some of what precedes the font, and
+    // may close with some of what follows (a table of the glyphs' code points, say, whose
+    // zero bytes repeat with a short period): the rows are counted from a quarter into it to
+    // a tenth before its end.
     const int64_t skip = std::min(length / 4, kSkipped);
-    const int64_t n = std::min(length - skip, kLooked);
+    const int64_t n = std::min(length - skip - length / kTrailing, kLooked);
     if (n < 4 * kTallest) return std::nullopt;
     std::vector<uint8_t> blank(static_cast<size_t>(n));
     int64_t blanks = 0;
@@ -106,6 +109,15 @@ std::optional<GlyphRows> GlyphRows::of(const uint8_t* bytes, int64_t length) {
         if (here > best + tie || (here >= best - tie && closer)) blankest = k;
     }
     int64_t start = (runStart + blankest + 1) % height;
+    // Strokes join the rows of a glyph, not the last row of one glyph to the first of the
+    // next: where ink meets ink across one row boundary clearly less often than across the
+    // blankest row, glyphs are cut there. Fonts whose top rows are as blank as their bottom
+    // ones are told apart so.
+    std::vector<int64_t> joined(static_cast<size_t>(height), 0);
+    for (int64_t i = 1; i < n; ++i)
+        joined[size_t((skip + i) % height)] += !blank[size_t(i)] && !blank[size_t(i - 1)];
+    const auto seldom = std::min_element(joined.begin(), joined.end());
+    if (double(*seldom) + tie < double(joined[size_t(start)])) start = seldom - joined.begin();
 
     // Most character sets begin with a blank glyph (NUL) right after whatever precedes the
     // font, a header or code: where the run opens so, that is where glyphs start.

@@ -48,6 +48,9 @@ constexpr double kSeamTrust = 0.4;
 // this much (as a share, as kSeamTrust) replace it.
 constexpr double kMirrorGap = 0.03;
 constexpr double kMirrorSeams = 0.4;
+// The seams another reading than a mirror must reach to replace a best one that is not a
+// picture: tables read coherently within tiles continue each other across seams a little.
+constexpr double kCoherentSeams = 0.8;
 constexpr double kStrokeTrust = 0.4;
 constexpr int64_t kStrokeBytes = 8192;  // bytes the strokes are followed over, at most
 constexpr double kClearPlanePeak = 0.2;
@@ -358,8 +361,9 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     // Readings that mirror or transpose a picture's tiles explain it about as well, and a
     // layout's prior would always pick the same one; but only the picture's own keeps its
     // tiles continuing each other across their seams. Of the readings that explain the run
-    // nearly as well as the best, one whose seams are clearly better is taken. Glyphs need
-    // not continue each other, so fonts are left to their rows.
+    // nearly as well as the best, one whose seams are clearly better is taken (another than
+    // a mirror only where its tiles clearly continue each other). Glyphs need not continue
+    // each other, so fonts are left to their rows.
     if (!font) {
         winner = placeTiles(winner);
         auto seamsOf = [&](const Trial& t) {
@@ -380,10 +384,14 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
             const bool mirror = c.tileBytes == b.tileBytes && c.coveredBytes == b.coveredBytes &&
                                 c.layout.tileSize == b.layout.tileSize &&
                                 c.layout.bitplanes == b.layout.bitplanes;
-            if (&c == &b || !mirror || t.score < best.score - kMirrorGap) continue;
+            // Or any other reading, where the best one's tiles do not continue each other:
+            // readings with more planes or bigger tiles than the picture's pair up unrelated
+            // tiles, and explain it about as well.
+            const bool other = !mirror && winnerSeams < kSeamTrust;
+            if (&c == &b || !(mirror || other) || t.score < best.score - kMirrorGap) continue;
             const Trial placed = placeTiles(t);
             const double seams = seamsOf(placed);
-            if (seams > winnerSeams + kMirrorSeams) {
+            if (seams > winnerSeams + kMirrorSeams && (mirror || seams >= kCoherentSeams)) {
                 winner = placed;
                 winnerSeams = seams;
             }

@@ -48,6 +48,13 @@ std::optional<GlyphRows> GlyphRows::of(const uint8_t* bytes, int64_t length) {
     if (best - usual < kClearPeak) return std::nullopt;
     int64_t height = kShortest;
     while (agreement[size_t(height)] < best - kSameAsBest) ++height;
+    // A glyph's height stands out from the two periods below it; a picture's blank rows agree
+    // the more, the nearer they are (every other period alike where rows are two bytes),
+    // down to the shortest period looked for.
+    if (agreement[size_t(height)] <=
+        std::max(agreement[size_t(height - 1)], agreement[size_t(height - 2)])) {
+        return std::nullopt;
+    }
     // Twice a glyph's height repeats as well as once: take the glyph, not the pair.
     for (int64_t d = kShortest; d < height; ++d) {
         if (height % d == 0 && agreement[size_t(d)] >= best - kDivisorSlack) {

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cmath>
 #include <random>
+#include <tuple>
 
 #include "cli/find/adaptive_bits.h"
 #include "cli/find/block_signal.h"
@@ -200,6 +201,28 @@ TEST(GlyphRows, TellsTheHeightAndWhereGlyphsStart) {
     ASSERT_TRUE(rows);
     EXPECT_EQ(rows->height, 16);
     EXPECT_EQ(rows->start, 4);
+}
+
+// A picture of blobs on a blank ground, in 8 x 8 tiles a byte a row: its blank rows agree the
+// more, the nearer they are, with no height standing out as a glyph's does.
+TEST(GlyphRows, APictureHasNoGlyphHeight) {
+    std::vector<uint8_t> blobs;
+    for (int ty = 0; ty < 16; ++ty) {
+        for (int tx = 0; tx < 16; ++tx) {
+            for (int y = 0; y < 8; ++y) {
+                uint8_t b = 0;
+                for (int x = 0; x < 8; ++x) {
+                    for (const auto& [cx, cy, r] :
+                         {std::tuple{30, 40, 22}, {90, 30, 15}, {70, 95, 28}, {20, 110, 9}}) {
+                        const int dx = 8 * tx + x - cx, dy = 8 * ty + y - cy;
+                        if (dx * dx + dy * dy < r * r) b |= uint8_t(0x80 >> x);
+                    }
+                }
+                blobs.push_back(b);
+            }
+        }
+    }
+    EXPECT_FALSE(GlyphRows::of(blobs.data(), int64_t(blobs.size())));
 }
 
 // A table of 16-byte records whose last bytes are 0 repeats its blank rows as a font does;

@@ -57,7 +57,8 @@ constexpr double kClearPlanePeak = 0.2;
 // How much less a font's rows may explain than the best reading: transposed and stacked
 // readings of a font explain it about as well, other data clearly better.
 constexpr double kFontSlack = 0.08;
-constexpr double kPriorWeight = 0.006;  // orders layouts that explain the data equally well
+constexpr int64_t kFollowedGlyphs = 64;  // glyphs a font is followed back over, at most
+constexpr double kPriorWeight = 0.006;   // orders layouts that explain the data equally well
 // Other readings of a run follow the best: at most this many, explaining at most this much
 // less (in bits per bit), their confidence at most this share of the best one's, so that by
 // default only the best is shown.
@@ -341,15 +342,40 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     };
     Trial winner = fine.front();
     bool font = false;
+    // Where a font's first glyph is, from the run's start, where it was followed back to.
+    int64_t fontStart = INT64_MAX;
     // A run that repeats blank rows with a glyph's height is a font stored a byte a row, even
     // when a transposed, stacked or many-plane reading explains it as well: the two bit
     // orders stay to choose from, at the phase where glyphs start.
     if (const auto glyphs = GlyphRows::of(bytes.data(), int64_t(bytes.size()))) {
         std::vector<std::pair<const Candidate*, int64_t>> rows;
+        // Glyphs whose height is not a multiple of 8 rows start at every row of a tile in
+        // turn: tiles are in place only from the font's first glyph, which may lie before the
+        // run (blank and shaded glyphs look cold). Glyphs are followed back as far as together
+        // they look like the font's.
+        int64_t first = glyphs->start;
+        if (glyphs->height % 8 != 0) {
+            const int64_t h = glyphs->height;
+            const int64_t back = std::min(region.start + first, kFollowedGlyphs * h) / h * h;
+            std::vector<uint8_t> preceding(static_cast<size_t>(back));
+            read(region.start + first - back, preceding.data(), back);
+            double sum = 0, most = 0;
+            int64_t followed = 0;
+            for (int64_t k = 1; k <= back / h; ++k) {
+                sum += glyphs->evidence(preceding.data() + back - k * h);
+                if (sum > most) {
+                    most = sum;
+                    followed = k;
+                }
+            }
+            first -= followed * h;
+            if (followed > 0) fontStart = first;
+        }
+        const int64_t fontPhase = (first % 8 + 8) % 8;
         for (const Candidate& c : searchCandidates()) {
             if (c.layout.tileSize == 8 && c.layout.bitplanes == 1 && c.rowBytes == 1 &&
                 c.layout.yDelta == 8) {
-                rows.push_back({&c, glyphs->start % 8});
+                rows.push_back({&c, fontPhase});
             }
         }
         const std::vector<Trial> rowsTried = trials(kFineBytes, rows);
@@ -448,9 +474,11 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         Finder::confidenceOf(score, std::min(keptBytes, kSampleBytes) / c.tileBytes) *
         std::min(1.0, coherence);
     Find graphics;
-    graphics.start = region.start + keptFrom;
+    // A font followed back to its first glyph opens with it.
+    const int64_t rangeFrom = font ? std::min(keptFrom, fontStart) : keptFrom;
+    graphics.start = region.start + rangeFrom;
     graphics.end =
-        to < saved.size() ? std::min(region.end, graphics.start + keptBytes) : region.end;
+        to < saved.size() ? std::min(region.end, region.start + keptFrom + keptBytes) : region.end;
     graphics.layout = c.name;
     graphics.values = c.layout;
     graphics.score = score;
@@ -463,7 +491,7 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         find.layout = t.candidate->name;
         find.values = t.candidate->layout;
         find.values.offset =
-            int32_t(8 * (((t.phase - keptFrom) % tileBytes + tileBytes) % tileBytes) +
+            int32_t(8 * (((t.phase - rangeFrom) % tileBytes + tileBytes) % tileBytes) +
                     t.candidate->layout.offset);
         find.score = t.score;
         find.confidence = confidence;

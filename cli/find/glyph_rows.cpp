@@ -135,7 +135,12 @@ std::optional<GlyphRows> GlyphRows::of(const uint8_t* bytes, int64_t length) {
             break;
         }
     }
-    return GlyphRows{height, start};
+    // Kept off 0 and 1: one glyph unlike all the others does not rule a font out.
+    std::vector<double> blankRows(static_cast<size_t>(height));
+    const double glyphs = double(n) / double(height);
+    for (int64_t r = 0; r < height; ++r)
+        blankRows[size_t(r)] = std::clamp(empty[size_t((start + r) % height)] / glyphs, 0.02, 0.98);
+    return GlyphRows{height, start, blankRows, density};
 }
 
 double GlyphRows::strokes(const uint8_t* bytes, int64_t length, int64_t lag) {
@@ -153,4 +158,14 @@ double GlyphRows::strokes(const uint8_t* bytes, int64_t length, int64_t lag) {
     const double chance = p * p + (1 - p) * (1 - p);
     if (chance >= 1) return 0;
     return std::clamp((double(agree) / double(pairs) - chance) / (1 - chance), 0.0, 1.0);
+}
+
+double GlyphRows::evidence(const uint8_t* glyph) const {
+    double evidence = 0;
+    const double p = std::clamp(blankBytes, 0.02, 0.98);
+    for (int64_t r = 0; r < height; ++r) {
+        const double q = blankRows[size_t(r)];
+        evidence += glyph[r] == 0 ? std::log(q / p) : std::log((1 - q) / (1 - p));
+    }
+    return evidence;
 }

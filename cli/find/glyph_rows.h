@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 // Fonts stored a byte a row repeat their blank rows with the height of a glyph: rows above and
 // below each letter are empty. Where a run shows that period, the blank rows tell where each
@@ -8,6 +9,12 @@
 struct GlyphRows {
     int64_t height;  // bytes from one glyph to the next
     int64_t start;   // where a glyph starts, counted from the first byte of the run, below height
+    std::vector<double> blankRows;  // the share of glyphs blank at each row, from the top
+    double blankBytes;              // the share of blank bytes in the run
+
+    // How much more the blank rows of the `height` bytes of a glyph look like the font's
+    // glyphs' than like the run's bytes taken at random (in nats; below 0, less).
+    double evidence(const uint8_t* glyph) const;
 
     // The glyph rows of bytes[0..length), if they show clearly.
     static std::optional<GlyphRows> of(const uint8_t* bytes, int64_t length);

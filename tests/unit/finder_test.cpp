@@ -203,6 +203,23 @@ TEST(GlyphRows, TellsTheHeightAndWhereGlyphsStart) {
     EXPECT_EQ(rows->start, 4);
 }
 
+// A font is followed back to its first glyph over what looks like its glyphs, not over the
+// bytes of other data.
+TEST(GlyphRows, TellsTheFontsGlyphsFromOtherBytes) {
+    const std::vector<uint8_t> glyphs = font(10, 9);
+    const auto rows = GlyphRows::of(glyphs.data(), int64_t(glyphs.size()));
+    ASSERT_TRUE(rows);
+    ASSERT_EQ(rows->height, 10);
+    const std::vector<uint8_t> noise = randomBytes(2560, 10);
+    int fitting = 0, misfitting = 0;
+    for (size_t at = 4; at + 10 <= glyphs.size(); at += 10)
+        fitting += rows->evidence(&glyphs[at]) > 0;
+    for (size_t at = 0; at + 10 <= noise.size(); at += 10)
+        misfitting += rows->evidence(&noise[at]) < 0;
+    EXPECT_GT(fitting, 250);
+    EXPECT_GT(misfitting, 250);
+}
+
 // A picture of blobs on a blank ground, in 8 x 8 tiles a byte a row: its blank rows agree the
 // more, the nearer they are, with no height standing out as a glyph's does.
 TEST(GlyphRows, APictureHasNoGlyphHeight) {

@@ -11,6 +11,7 @@
 
 #include "cli/find/block_signal.h"
 #include "cli/find/candidates.h"
+#include "cli/find/counting_bytes.h"
 #include "cli/find/glyph_rows.h"
 #include "cli/find/text_bytes.h"
 #include "cli/find/tile_model.h"
@@ -53,6 +54,7 @@ constexpr double kMirrorSeams = 0.4;
 constexpr double kCoherentSeams = 0.8;
 constexpr double kStrokeTrust = 0.4;
 constexpr int64_t kStrokeBytes = 8192;  // bytes the strokes are followed over, at most
+constexpr double kCounting = 0.5;       // the share of numbers counting on of a table
 constexpr double kClearPlanePeak = 0.2;
 // How much less a font's rows may explain than the best reading: transposed and stacked
 // readings of a font explain it about as well, other data clearly better.
@@ -468,8 +470,11 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
                                  GlyphRows::strokes(strokeSample, strokeBytes, lag) / kStrokeTrust);
         }
     }
-    // Text is not graphics, however its lines line up.
-    if (looksLikeText(strokeSample, strokeBytes)) coherence = 0;
+    // Text and tables that count up are not graphics, however their lines line up.
+    if (looksLikeText(strokeSample, strokeBytes) ||
+        countingShare(strokeSample, strokeBytes) >= kCounting) {
+        coherence = 0;
+    }
     const double confidence =
         Finder::confidenceOf(score, std::min(keptBytes, kSampleBytes) / c.tileBytes) *
         std::min(1.0, coherence);

@@ -10,6 +10,7 @@
 
 #include "cli/find/adaptive_bits.h"
 #include "cli/find/block_signal.h"
+#include "cli/find/counting_bytes.h"
 #include "cli/find/glyph_rows.h"
 #include "cli/find/grey_tiles.h"
 #include "cli/find/text_bytes.h"
@@ -127,6 +128,23 @@ TEST(TextBytes, TellsTablesOfNamesFromGlyphsAndGreyLevels) {
     std::vector<uint8_t> grey;
     for (int i = 0; i < 4096; ++i) grey.push_back(uint8_t(0x20 + (i % 64 + i / 64) % 95));
     EXPECT_FALSE(looksLikeText(grey.data(), int64_t(grey.size())));
+}
+
+// Tables that count up (offsets a record apart, a gamma curve) are told from glyph rows and from
+// the bytes of a picture, which seldom step evenly for long.
+TEST(CountingBytes, TellsTablesThatCountUpFromGlyphsAndPictures) {
+    std::vector<uint8_t> offsets, curve;
+    for (uint32_t k = 0; k < 512; ++k) {
+        const uint32_t offset = 0xFFF1B000u + 0x180u * k;
+        const auto level = uint16_t(65535.0 * std::pow(k / 511.0, 1 / 2.2));
+        for (int i = 0; i < 4; ++i) offsets.push_back(uint8_t(offset >> (8 * i)));
+        for (int i = 0; i < 2; ++i) curve.push_back(uint8_t(level >> (8 * i)));
+    }
+    EXPECT_GT(countingShare(offsets.data(), int64_t(offsets.size())), 0.9);
+    EXPECT_GT(countingShare(curve.data(), int64_t(curve.size())), 0.5);
+    const std::vector<uint8_t> glyphs = font(16, 3), rings = ringTiles();
+    EXPECT_LT(countingShare(glyphs.data(), int64_t(glyphs.size())), 0.2);
+    EXPECT_LT(countingShare(rings.data(), int64_t(rings.size())), 0.2);
 }
 
 // Every index of every round is worked on once, whichever thread takes it.

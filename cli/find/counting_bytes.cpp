@@ -7,30 +7,35 @@ namespace {
 
 constexpr uint64_t kEvenness = 8;  // a step may differ from the one before by an eighth of it
 
+// The share for numbers of kWidth bytes. Steps wrap as numbers of the width do; taken as
+// signed values, their sizes are their magnitudes.
+template <int64_t kWidth>
+double shareOf(const uint8_t* bytes, int64_t length) {
+    const int64_t numbers = length / kWidth;
+    if (numbers < 16) return 0;
+    constexpr int kShift = int(64 - 8 * kWidth);
+    auto number = [&](int64_t k) {
+        uint64_t v = 0;
+        std::memcpy(&v, bytes + k * kWidth, kWidth);  // little-endian machines
+        return v;
+    };
+    auto signedOf = [](uint64_t v) { return int64_t(v << kShift) >> kShift; };
+    auto size = [](uint64_t v) { return int64_t(v) < 0 ? 0 - v : v; };
+    int64_t even = 0;
+    int64_t before = signedOf(number(1) - number(0));
+    for (int64_t k = 2; k < numbers; ++k) {
+        const int64_t step = signedOf(number(k) - number(k - 1));
+        // Runs of one number are no count.
+        even += step != 0 &&
+                size(uint64_t(step) - uint64_t(before)) <= size(uint64_t(step)) / kEvenness;
+        before = step;
+    }
+    return double(even) / double(numbers - 2);
+}
+
 }  // namespace
 
 double countingShare(const uint8_t* bytes, int64_t length) {
-    double most = 0;
-    for (int64_t width : {1, 2, 4, 8}) {
-        const int64_t numbers = length / width;
-        if (numbers < 16) continue;
-        const int shift = int(64 - 8 * width);
-        auto number = [&](int64_t k) {
-            uint64_t v = 0;
-            std::memcpy(&v, bytes + k * width, size_t(width));  // little-endian machines
-            return v;
-        };
-        // Steps wrap as numbers of the width do; as signed values, sizes are their magnitudes.
-        auto signedOf = [&](uint64_t v) { return int64_t(v << shift) >> shift; };
-        auto size = [](uint64_t v) { return int64_t(v) < 0 ? 0 - v : v; };
-        int64_t even = 0;
-        for (int64_t k = 2; k < numbers; ++k) {
-            const int64_t step = signedOf(number(k) - number(k - 1));
-            if (step == 0) continue;  // runs of one number are no count
-            const int64_t before = signedOf(number(k - 1) - number(k - 2));
-            even += size(uint64_t(step) - uint64_t(before)) <= size(uint64_t(step)) / kEvenness;
-        }
-        most = std::max(most, double(even) / double(numbers - 2));
-    }
-    return most;
+    return std::max({shareOf<1>(bytes, length), shareOf<2>(bytes, length),
+                     shareOf<4>(bytes, length), shareOf<8>(bytes, length)});
 }

@@ -52,6 +52,7 @@ constexpr double kMirrorSeams = 0.4;
 // The seams another reading than a mirror must reach to replace a best one that is not a
 // picture: tables read coherently within tiles continue each other across seams a little.
 constexpr double kCoherentSeams = 0.8;
+constexpr double kPlacingSlack = 0.2;  // how much placing its tiles may add to a reading's seams
 constexpr double kStrokeTrust = 0.4;
 constexpr int64_t kStrokeBytes = 8192;  // bytes the strokes are followed over, at most
 constexpr double kCounting = 0.5;       // the share of numbers counting on of a table
@@ -332,6 +333,7 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         // Nearby starts only, where tiles hold many rows.
         const int64_t starts = std::min<int64_t>(c.tileBytes / c.rowBytes, kSeamStarts);
         for (int64_t k = -(starts / 2); k < starts - starts / 2; ++k) {
+            if (k == 0) continue;
             const int64_t phase =
                 ((scoredAt + k * c.rowBytes) % c.tileBytes + c.tileBytes) % c.tileBytes;
             const double agreement = agreementAt(phase);
@@ -405,9 +407,15 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         };
         const Trial best = winner;
         double winnerSeams = seamsOf(best);
+        // Placing tiles tries every start a row apart: a reading met again at another of
+        // those is placed already.
+        std::vector<std::pair<const Candidate*, int64_t>> placed = {
+            {best.candidate, best.phase % best.candidate->rowBytes}};
         for (const Trial& t : fine) {
             const Candidate& c = *t.candidate;
             const Candidate& b = *best.candidate;
+            const std::pair<const Candidate*, int64_t> reading = {&c, t.phase % c.rowBytes};
+            if (std::find(placed.begin(), placed.end(), reading) != placed.end()) continue;
             // The same bits of each tile, laid out otherwise in it.
             const bool mirror = c.tileBytes == b.tileBytes && c.coveredBytes == b.coveredBytes &&
                                 c.layout.tileSize == b.layout.tileSize &&
@@ -416,11 +424,15 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
             // readings with more planes or bigger tiles than the picture's pair up unrelated
             // tiles, and explain it about as well.
             const bool other = !mirror && winnerSeams < kSeamTrust;
-            if (&c == &b || !(mirror || other) || t.score < best.score - kMirrorGap) continue;
-            const Trial placed = placeTiles(t);
-            const double seams = seamsOf(placed);
+            if (!(mirror || other) || t.score < best.score - kMirrorGap) continue;
+            // Seams hardly depend on which row tiles start at (neighbouring tiles start at the
+            // same one): a reading whose seams are far from coherent is not placed.
+            if (!mirror && seamsOf(t) < kCoherentSeams - kPlacingSlack) continue;
+            placed.push_back(reading);
+            const Trial atBest = placeTiles(t);
+            const double seams = seamsOf(atBest);
             if (seams > winnerSeams + kMirrorSeams && (mirror || seams >= kCoherentSeams)) {
-                winner = placed;
+                winner = atBest;
                 winnerSeams = seams;
             }
         }

@@ -323,7 +323,13 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         const int64_t tiles = std::min<int64_t>(kSeamBits / tileBitsOf(c.layout),
                                                 int64_t(bytes.size()) / c.tileBytes);
         const int64_t skip = middle(c, tiles * c.tileBytes);
+        TileLayout inRow = c.layout;  // at the start within a row that the phase is at
+        inRow.offset = int32_t(8 * (t.phase % c.rowBytes) + c.layout.offset);
+        const std::vector<double> everyRow =
+            innerAgreements(bytes.data() + skip, int64_t(bytes.size()) - skip, inRow, tiles,
+                            c.rowBytes, c.tileBytes / c.rowBytes);
         auto agreementAt = [&](int64_t phase) {
+            if (!everyRow.empty()) return everyRow[size_t(phase / c.rowBytes)];
             TileLayout at = c.layout;
             at.offset = int32_t(8 * phase + c.layout.offset);
             return innerAgreement(bytes.data() + skip, int64_t(bytes.size()) - skip, at, tiles);

@@ -22,6 +22,8 @@ double totalBits(const uint32_t (&counts)[N][2]) {
 constexpr int kMaxSide = GreyTiles<1>::kMaxSide;
 constexpr double kPlaneMargin = 0.06;  // bits per bit the plane above must add, for each plane
 constexpr int kGreyPlanes = 2;         // the fewest planes whose grey levels are modelled too
+// And the most: the residues of more levels than 16 are too many kinds to learn from a sample.
+constexpr int kGreyMostPlanes = 4;
 constexpr double kGreyPlaneMargin = 0.02;
 
 // What the models count over a run of tiles: each bit by its place in its byte and its
@@ -155,7 +157,7 @@ void countTiles(const uint8_t* bytes, int64_t length, const TileLayout& layout, 
     auto visit = [&](int64_t, unsigned context, unsigned bit) {
         ++counts.byNeighbours[context][bit];
     };
-    if (!greyBits) {
+    if (!greyBits || kPlanes > kGreyMostPlanes) {
         counts.tiles = visitBits<kPlanes>(bytes, length, layout, tiles, visit, kNoTile);
         return;
     }
@@ -227,7 +229,7 @@ double scoreLayout(const uint8_t* bytes, int64_t length, const TileLayout& layou
     }
     ModelCounts counts;
     double greyBits[2] = {};  // the levels by how often each comes, and by their neighbours
-    const bool grey = greyLevels && planes >= kGreyPlanes;
+    const bool grey = greyLevels && planes >= kGreyPlanes && planes <= kGreyMostPlanes;
     kCounters[planes - 1](bytes, length, layout, tiles, counts, grey ? greyBits : nullptr);
     if (counts.tiles == 0) return 0;
     // Per bit of the bytes covered, or per bit read where a layout reads bits more than once.

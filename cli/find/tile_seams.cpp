@@ -87,6 +87,50 @@ double seams(const uint8_t* bytes, int64_t length, const TileLayout& layout, int
     return std::clamp(acrossSeams / insideTiles, 0.0, 1.0);
 }
 
+// innerAgreement at `count` starts a row apart, where a layout's tiles are its rows one after
+// the other (each row `rowBits` on from the one before, a tile `side` rows on from the one
+// before): the tiles at every start hold the same rows, cut in other places. The rows are read
+// once and their pairs of neighbours counted once; returns nothing where a tile would reach
+// outside.
+template <int kPlanes>
+std::vector<double> stackedAgreements(const uint8_t* bytes, int64_t length,
+                                      const TileLayout& layout, int64_t tiles, int64_t count) {
+    const int64_t side = layout.tileSize;
+    const int64_t rows = (tiles + (count + side - 1) / side + 1) * side;
+    GreyTiles<kPlanes> reader(layout);
+    std::vector<uint8_t> grey(size_t(rows * side));
+    for (int64_t t = 0; t * side < rows; ++t) {
+        const int64_t base = layout.offset + t * int64_t(layout.tileDelta);
+        if (!reader.fits(base, 8 * length)) return {};
+        reader.read(bytes, base, &grey[size_t(t * side * side)], int(side));
+    }
+    // Equal neighbours along each row, and between each row and the next.
+    std::vector<int64_t> along(size_t(rows) + 1, 0), down(size_t(rows), 0);
+    for (int64_t j = 0; j < rows; ++j) {
+        const uint8_t* row = &grey[size_t(j * side)];
+        int64_t equal = 0;
+        for (int64_t x = 0; x + 1 < side; ++x) equal += row[x] == row[x + 1];
+        along[size_t(j) + 1] = along[size_t(j)] + equal;
+        if (j + 1 == rows) break;
+        equal = 0;
+        for (int64_t x = 0; x < side; ++x) equal += row[x] == row[x + side];
+        down[size_t(j)] = equal;
+    }
+    std::vector<int64_t> downSum(size_t(rows) + 1, 0);
+    for (int64_t j = 0; j < rows; ++j)
+        downSum[size_t(j) + 1] = downSum[size_t(j)] + down[size_t(j)];
+    std::vector<double> agreements;
+    const double pairs = double(tiles * 2 * side * (side - 1));
+    for (int64_t k = 0; k < count; ++k) {
+        const int64_t last = k + tiles * side;  // the rows k .. last - 1
+        int64_t equal =
+            along[size_t(last)] - along[size_t(k)] + downSum[size_t(last - 1)] - downSum[size_t(k)];
+        for (int64_t t = 1; t < tiles; ++t) equal -= down[size_t(k + t * side - 1)];  // seams
+        agreements.push_back(pairs > 0 ? double(equal) / pairs : 0);
+    }
+    return agreements;
+}
+
 // A measure over tiles, one instance for each number of planes.
 using Measure = double (*)(const uint8_t*, int64_t, const TileLayout&, int64_t);
 constexpr Measure kSeams[] = {seams<1>, seams<2>, seams<3>, seams<4>,
@@ -111,6 +155,23 @@ double measured(const Measure (&measures)[8], const uint8_t* bytes, int64_t leng
 double innerAgreement(const uint8_t* bytes, int64_t length, const TileLayout& layout,
                       int64_t tiles) {
     return measured(kAgreements, bytes, length, layout, tiles);
+}
+
+std::vector<double> innerAgreements(const uint8_t* bytes, int64_t length, const TileLayout& layout,
+                                    int64_t tiles, int64_t rowBytes, int64_t count) {
+    const int planes = layout.greyPlanes();
+    const int64_t rowBits = 8 * rowBytes;
+    const bool stacked = layout.yDelta == rowBits &&
+                         int64_t(layout.tileDelta) == layout.tileSize * rowBits &&
+                         layout.tileSize >= 2 && layout.tileSize <= GreyTiles<1>::kMaxSide &&
+                         planes > 0 && planes <= 8 && tiles > 0 && count > 0 && length > 0;
+    if (!stacked) return {};
+    using Stacked =
+        std::vector<double> (*)(const uint8_t*, int64_t, const TileLayout&, int64_t, int64_t);
+    constexpr Stacked kStacked[] = {
+        stackedAgreements<1>, stackedAgreements<2>, stackedAgreements<3>, stackedAgreements<4>,
+        stackedAgreements<5>, stackedAgreements<6>, stackedAgreements<7>, stackedAgreements<8>};
+    return kStacked[planes - 1](bytes, length, layout, tiles, count);
 }
 
 double seamCoherence(const uint8_t* bytes, int64_t length, const TileLayout& layout,

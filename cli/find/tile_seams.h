@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "decode/tile_layout.h"
 
@@ -13,6 +14,13 @@
 // Tiles must be 2 to 16 pixels wide.
 double innerAgreement(const uint8_t* bytes, int64_t length, const TileLayout& layout,
                       int64_t tiles);
+
+// innerAgreement at `count` starts rowBytes apart, the first the layout's own, in one pass over
+// the rows: for layouts whose tiles are rows one after the other (a row rowBytes on from the
+// one before, a tile as many rows on as it is tall), and empty for others, or where a tile
+// would reach outside.
+std::vector<double> innerAgreements(const uint8_t* bytes, int64_t length, const TileLayout& layout,
+                                    int64_t tiles, int64_t rowBytes, int64_t count);
 
 // How well tiles continue each other from one to the next, as a share of how well pixels
 // continue each other inside them, both beyond what any two pixels of the run share: near 1

@@ -75,6 +75,33 @@ TEST(TileSeams, TilesOfAPictureContinueEachOtherInTheirOwnOrderOnly) {
     EXPECT_LT(seamCoherence(picture.data(), int64_t(picture.size()), mirrored, 64), truth - 0.3);
 }
 
+// The agreements at every start a row apart, counted in one pass, are those measured at each.
+TEST(TileSeams, AgreementsAtEveryRowStartAreThoseMeasuredAtEach) {
+    const std::vector<uint8_t> rings = ringTiles();
+    const struct {
+        TileLayout layout;
+        int64_t rowBytes;
+    } stacked[] = {
+        {{7, 8, -1, 8, 64, 1, 1, 0, 0, 0}, 1},
+        {{7, 16, -1, 16, 256, 1, 1, 0, 16, 16}, 2},
+        {{10, 24, -1, 8, 192, 3, 8, 0, 0, 0}, 3},  // three planes a row apart, from inside a byte
+    };
+    for (const auto& [layout, rowBytes] : stacked) {
+        const int64_t starts = layout.tileDelta / 8 / rowBytes;
+        const std::vector<double> all =
+            innerAgreements(rings.data(), int64_t(rings.size()), layout, 20, rowBytes, starts);
+        ASSERT_EQ(int64_t(all.size()), starts);
+        for (int64_t k = 0; k < starts; ++k) {
+            TileLayout at = layout;
+            at.offset += int32_t(8 * k * rowBytes);
+            EXPECT_DOUBLE_EQ(all[size_t(k)],
+                             innerAgreement(rings.data(), int64_t(rings.size()), at, 20));
+        }
+    }
+    const TileLayout tileApart{7, 8, -1, 8, 128, 2, 64, 0, 0, 0};
+    EXPECT_TRUE(innerAgreements(rings.data(), int64_t(rings.size()), tileApart, 20, 1, 16).empty());
+}
+
 // Tiles read a byte and a place at a time must hold the bits the layout's own addresses name,
 // wherever a tile starts within a byte and whichever way its pixels, rows and planes run.
 TEST(GreyTiles, ReadEachPixelWhereTheLayoutPutsIt) {

@@ -39,7 +39,6 @@ constexpr size_t kFinalists = 4;
 constexpr size_t kEveryPhaseFinalists = 2;
 constexpr int64_t kEveryPhaseBytes = 32;
 constexpr int64_t kMinPlaneBytes = 256;  // the smallest plane searched for at a distance
-constexpr int64_t kSeamStarts = 16;      // starts the seams are compared at, at most
 constexpr int64_t kSeamBits = 16384;     // bits read for each start the seams are compared at
 // Where tiles continue each other across their seams less than this share of how they do
 // inside (or lines of a plane continue the line before less than this, beyond chance), the
@@ -336,8 +335,9 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         };
         const int64_t scoredAt = t.phase;
         double best = agreementAt(t.phase);
-        // Nearby starts only, where tiles hold many rows.
-        const int64_t starts = std::min<int64_t>(c.tileBytes / c.rowBytes, kSeamStarts);
+        // Every start a row apart within a tile: planes a tile apart also start a plane off,
+        // and read as a picture with the planes of two tiles mixed.
+        const int64_t starts = c.tileBytes / c.rowBytes;
         for (int64_t k = -(starts / 2); k < starts - starts / 2; ++k) {
             if (k == 0) continue;
             const int64_t phase =

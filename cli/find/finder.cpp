@@ -422,7 +422,8 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
             const Candidate& b = *best.candidate;
             const std::pair<const Candidate*, int64_t> reading = {&c, t.phase % c.rowBytes};
             if (std::find(placed.begin(), placed.end(), reading) != placed.end()) continue;
-            // The same bits of each tile, laid out otherwise in it.
+            // The same bits of each tile, laid out otherwise in it (or the best reading itself,
+            // at another start within a row).
             const bool mirror = c.tileBytes == b.tileBytes && c.coveredBytes == b.coveredBytes &&
                                 c.layout.tileSize == b.layout.tileSize &&
                                 c.layout.bitplanes == b.layout.bitplanes;

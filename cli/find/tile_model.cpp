@@ -157,7 +157,7 @@ void countTiles(const uint8_t* bytes, int64_t length, const TileLayout& layout, 
     auto visit = [&](int64_t, unsigned context, unsigned bit) {
         ++counts.byNeighbours[context][bit];
     };
-    if (!greyBits || kPlanes > kGreyMostPlanes) {
+    if (!greyBits) {
         counts.tiles = visitBits<kPlanes>(bytes, length, layout, tiles, visit, kNoTile);
         return;
     }

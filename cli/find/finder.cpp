@@ -13,6 +13,7 @@
 #include "cli/find/candidates.h"
 #include "cli/find/counting_bytes.h"
 #include "cli/find/glyph_rows.h"
+#include "cli/find/plane_distance.h"
 #include "cli/find/text_bytes.h"
 #include "cli/find/tile_model.h"
 #include "cli/find/tile_seams.h"
@@ -38,8 +39,7 @@ constexpr size_t kFinalists = 4;
 // Finalists with planes tried at every phase, and the most bytes their tiles may hold.
 constexpr size_t kEveryPhaseFinalists = 2;
 constexpr int64_t kEveryPhaseBytes = 32;
-constexpr int64_t kMinPlaneBytes = 256;  // the smallest plane searched for at a distance
-constexpr int64_t kSeamBits = 16384;     // bits read for each start the seams are compared at
+constexpr int64_t kSeamBits = 16384;  // bits read for each start the seams are compared at
 // Where tiles continue each other across their seams less than this share of how they do
 // inside (or lines of a plane continue the line before less than this, beyond chance), the
 // confidence falls in proportion.
@@ -52,10 +52,12 @@ constexpr double kMirrorSeams = 0.4;
 // picture: tables read coherently within tiles continue each other across seams a little.
 constexpr double kCoherentSeams = 0.8;
 constexpr double kPlacingSlack = 0.2;  // how much placing its tiles may add to a reading's seams
+// The seams planes read together must reach to replace the best reading: less than another
+// reading's, as their shared edges already tell that they belong together.
+constexpr double kApartSeams = 0.6;
 constexpr double kStrokeTrust = 0.4;
 constexpr int64_t kStrokeBytes = 8192;  // bytes the strokes are followed over, at most
 constexpr double kCounting = 0.5;       // the share of numbers counting on of a table
-constexpr double kClearPlanePeak = 0.2;
 // How much less a font's rows may explain than the best reading: transposed and stacked
 // readings of a font explain it about as well, other data clearly better.
 constexpr double kFontSlack = 0.08;
@@ -137,38 +139,6 @@ std::vector<float> blockSignals(const ReadAt& read, int64_t size, int64_t far, i
     return signals;
 }
 
-// Distances at which the bytes of a run repeat themselves best: where one plane of a
-// picture ends and the next begins, the planes resembling each other.
-[[gnu::target_clones("popcnt", "default")]] std::vector<int64_t> planeDistances(
-    const uint8_t* bytes, int64_t length) {
-    std::vector<std::pair<double, int64_t>> peaks;
-    const int64_t compare = std::min<int64_t>(2048, length / 2);
-    for (int64_t d = kMinPlaneBytes; d + compare <= length; d += 8) {
-        int equal = 0;
-        for (int64_t i = 0; i + 8 <= compare; i += 8) {
-            uint64_t a, b;
-            std::memcpy(&a, bytes + i, 8);
-            std::memcpy(&b, bytes + i + d, 8);
-            equal += std::popcount(~(a ^ b));
-        }
-        peaks.push_back({double(equal) / double(compare * 8), d});
-    }
-    if (peaks.empty()) return {};
-    // Planes of one picture resemble each other far more than the picture resembles itself
-    // shifted by any other distance: only a clear peak counts.
-    std::vector<double> values;
-    for (const auto& [similarity, d] : peaks) values.push_back(similarity);
-    std::nth_element(values.begin(), values.begin() + long(values.size() / 2), values.end());
-    const double usual = values[values.size() / 2];
-    std::sort(peaks.begin(), peaks.end(), std::greater<>());
-    std::vector<int64_t> best;
-    for (size_t i = 0; i < peaks.size() && best.size() < 2; ++i) {
-        if (peaks[i].first - usual < kClearPlanePeak) break;
-        best.push_back(peaks[i].second);
-    }
-    return best;
-}
-
 int64_t tileBitsOf(const TileLayout& layout) {
     return std::max<int64_t>(1, int64_t(layout.tileSize) * layout.tileSize * layout.greyPlanes());
 }
@@ -215,6 +185,12 @@ int64_t lineLag(const TileLayout& layout) {
     return 0;
 }
 
+// 8 x 8 tiles whose every byte is a row of a plane, the next row the next byte: one plane, or
+// planes a tile apart, which is also how planes stored further apart read one at a time.
+bool byteRows8(const Candidate& c) {
+    return c.layout.tileSize == 8 && c.layout.yDelta == 8 && std::abs(c.layout.xDelta) == 1;
+}
+
 struct Trial {
     double rank;  // the score with the layout's prior
     double score;
@@ -228,21 +204,9 @@ struct Trial {
 std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double minConfidence,
                              WorkPool* pool) {
     const int64_t length = region.end - region.start;
-    std::vector<Candidate> extra;
     const int64_t sampleLength = std::min(length, kSampleBytes);
-    // Planes a distance apart read up to seven planes further.
     std::vector<uint8_t> bytes(size_t(std::min(length, int64_t(1) << 20)), 0);
     read(region.start, bytes.data(), int64_t(bytes.size()));
-    if (length >= 2 * kMinPlaneBytes) {
-        for (int64_t d : planeDistances(bytes.data(), int64_t(bytes.size()))) {
-            // The run must hold the planes whole: a whole number of them, d bytes each.
-            const int64_t planes = (length + d / 2) / d;
-            if (planes < 2 || planes > 8 || std::abs(planes * d - length) > length / 8 + 256) {
-                continue;
-            }
-            for (bool high : {true, false}) extra.push_back(planesApart(int(planes), d, high));
-        }
-    }
 
     // Trials read from the middle of the run, which what precedes and follows the graphics
     // reaches least, a whole number of tiles in, so that phases keep their meaning.
@@ -284,7 +248,6 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     // First every layout at the first byte, on a few tiles.
     std::vector<std::pair<const Candidate*, int64_t>> first;
     for (const Candidate& c : searchCandidates()) first.push_back({&c, 0});
-    for (const Candidate& c : extra) first.push_back({&c, 0});
     std::vector<Trial> finalists;
     for (const Trial& t : trials(kCoarseBytes, first)) {
         finalists.push_back(t);
@@ -383,8 +346,7 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         }
         const int64_t fontPhase = (first % 8 + 8) % 8;
         for (const Candidate& c : searchCandidates()) {
-            if (c.layout.tileSize == 8 && c.layout.bitplanes == 1 && c.rowBytes == 1 &&
-                c.layout.yDelta == 8) {
+            if (byteRows8(c) && c.layout.bitplanes == 1) {
                 rows.push_back({&c, fontPhase});
             }
         }
@@ -400,17 +362,17 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     // nearly as well as the best, one whose seams are clearly better is taken (another than
     // a mirror only where its tiles clearly continue each other). Glyphs need not continue
     // each other, so fonts are left to their rows.
+    auto seamsOf = [&](const Trial& t) {
+        const Candidate& c = *t.candidate;
+        TileLayout at = c.layout;
+        at.offset = int32_t(8 * t.phase + c.layout.offset);
+        const int64_t tiles = std::min<int64_t>(kSeamBits / tileBitsOf(c.layout),
+                                                int64_t(bytes.size()) / c.tileBytes);
+        const int64_t skip = middle(c, tiles * c.tileBytes);
+        return seamCoherence(bytes.data() + skip, int64_t(bytes.size()) - skip, at, tiles);
+    };
     if (!font) {
         winner = placeTiles(winner);
-        auto seamsOf = [&](const Trial& t) {
-            const Candidate& c = *t.candidate;
-            TileLayout at = c.layout;
-            at.offset = int32_t(8 * t.phase + c.layout.offset);
-            const int64_t tiles = std::min<int64_t>(kSeamBits / tileBitsOf(c.layout),
-                                                    int64_t(bytes.size()) / c.tileBytes);
-            const int64_t skip = middle(c, tiles * c.tileBytes);
-            return seamCoherence(bytes.data() + skip, int64_t(bytes.size()) - skip, at, tiles);
-        };
         const Trial best = winner;
         double winnerSeams = seamsOf(best);
         // Placing tiles tries every start a row apart: a reading met again at another of
@@ -441,6 +403,59 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
             if (seams > winnerSeams + kMirrorSeams && (mirror || seams >= kCoherentSeams)) {
                 winner = atBest;
                 winnerSeams = seams;
+            }
+        }
+    }
+
+    // Planes stored one after the other read as well one at a time as together: what the
+    // plane above tells adds too little to the score to show. Where the run's stretches a
+    // plane apart share their edges, they are read together, from the first plane's start so
+    // that what precedes it does not dilute the trials. A picture's lower planes can look cold
+    // enough to end the run early: planes that go on to its end are followed further.
+    std::vector<Candidate> apart;
+    int64_t origin = region.start, end = region.end;  // of the bytes read
+    if (!font && byteRows8(*winner.candidate)) {
+        if (auto split = planeSplitOf(bytes.data(), int64_t(bytes.size()))) {
+            const int64_t first = region.start + split->start;
+            std::vector<uint8_t> planes;
+            auto readPlanes = [&](int64_t count) {
+                planes.assign(size_t(std::min<int64_t>(count * split->distanceBytes + kBlock,
+                                                       int64_t(1) << 20)),
+                              0);
+                planes.resize(size_t(
+                    std::max<int64_t>(0, read(first, planes.data(), int64_t(planes.size())))));
+            };
+            if (split->cut) {
+                readPlanes(8);
+                const auto further = planeSplitAt(planes.data(), int64_t(planes.size()), *split);
+                if (further && further->distanceBytes == split->distanceBytes &&
+                    further->planes > split->planes) {
+                    split->planes = further->planes;
+                }
+            }
+            readPlanes(split->planes);
+            std::swap(bytes, planes);
+            for (bool high : {true, false}) {
+                apart.push_back(planesApart(split->planes, split->distanceBytes, high));
+            }
+            // Read together, planes must explain their bytes about as well as one at a time:
+            // readings that take tiles of one plane for the planes of one tile may do better.
+            std::vector<std::pair<const Candidate*, int64_t>> which, alone;
+            for (const Candidate& c : apart) which.push_back({&c, 0});
+            for (const Candidate& c : searchCandidates()) {
+                if (byteRows8(c) && c.layout.bitplanes == 1) alone.push_back({&c, 0});
+            }
+            const std::vector<Trial> together = trials(kFineBytes, which);
+            const std::vector<Trial> single = trials(kFineBytes, alone);
+            std::optional<Trial> joined;
+            if (!together.empty()) joined = placeTiles(together.front());
+            if (joined && !single.empty() && joined->score >= single.front().score - kMirrorGap &&
+                seamsOf(*joined) >= kApartSeams) {
+                winner = *joined;
+                origin = first;
+                end = first + int64_t(bytes.size());
+            } else {
+                std::swap(bytes, planes);
             }
         }
     }
@@ -500,9 +515,8 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     Find graphics;
     // A font followed back to its first glyph opens with it.
     const int64_t rangeFrom = font ? std::min(keptFrom, fontStart) : keptFrom;
-    graphics.start = region.start + rangeFrom;
-    graphics.end =
-        to < saved.size() ? std::min(region.end, region.start + keptFrom + keptBytes) : region.end;
+    graphics.start = origin + rangeFrom;
+    graphics.end = to < saved.size() ? std::min(end, origin + keptFrom + keptBytes) : end;
     graphics.layout = c.name;
     graphics.values = c.layout;
     graphics.score = score;
@@ -528,11 +542,14 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         return kAlternativeShare * std::exp(-std::max(0.0, runScore - score) / kAlternativeGap);
     };
     std::vector<const Candidate*> shown = {winner.candidate};
-    for (const Trial& t : fine) {
+    for (Trial t : fine) {
         if (finds.size() > kAlternatives || t.score < runScore - kAlternativeGap) break;
         if (std::find(shown.begin(), shown.end(), t.candidate) != shown.end()) continue;
         if (confidence * share(t.score) < minConfidence) continue;  // it would not be shown
         shown.push_back(t.candidate);
+        // Its phase from where the bytes are now read from.
+        const int64_t tileBytes = t.candidate->tileBytes;
+        t.phase = ((t.phase - (origin - region.start)) % tileBytes + tileBytes) % tileBytes;
         const Trial other = placeTiles(t);
         finds.push_back(readingOf(other, confidence * share(other.score)));
     }
@@ -579,6 +596,14 @@ std::vector<Find> scanSource(const FinderOptions& options, const ReadAt& read, i
             found[first[i]] = readingsOf(read, joined[i], options.minConfidence,
                                          joined.size() == 1 ? &pool : nullptr);
         });
+        // Planes followed past their run's end may take in the runs after it.
+        for (size_t i = 0; i < found.size(); ++i) {
+            if (found[i].empty()) continue;
+            for (size_t j = i + 1; j < found.size() && regions[j].start < found[i].front().end;
+                 ++j) {
+                found[j].clear();
+            }
+        }
         for (const std::vector<Find>& readings : found) {
             for (const Find& f : readings) {
                 if (f.confidence >= options.minConfidence) kept.push_back(f);

@@ -13,6 +13,7 @@
 #include "cli/find/counting_bytes.h"
 #include "cli/find/glyph_rows.h"
 #include "cli/find/grey_tiles.h"
+#include "cli/find/plane_distance.h"
 #include "cli/find/text_bytes.h"
 #include "cli/find/tile_seams.h"
 #include "cli/find/work_pool.h"
@@ -403,25 +404,28 @@ TEST(Finder, TakesTheBitOrderInWhichAPictureTilesContinueEachOther) {
 }
 
 // A picture of 16 grey levels that change smoothly, rings around a random centre, in 8 x 8
-// tiles of four planes a tile apart, highest bit first, the first plane the highest bit.
-std::vector<uint8_t> smoothFourPlanes(uint32_t seed) {
+// tiles of four planes, highest bit first, the first plane the highest bit: a tile apart, or
+// where `apart`, each plane whole after the one before.
+std::vector<uint8_t> smoothFourPlanes(uint32_t seed, bool apart = false) {
     std::mt19937 random(seed);
     const int cx = int(random() % 128), cy = int(random() % 128), scale = 200 + int(random() % 300);
     auto level = [&](int x, int y) {
         const int ring = ((x - cx) * (x - cx) + (y - cy) * (y - cy)) / scale % 32;
         return ring < 16 ? ring : 31 - ring;
     };
-    std::vector<uint8_t> bytes;
-    for (int ty = 0; ty < 16; ++ty) {
-        for (int tx = 0; tx < 16; ++tx) {
-            for (int p = 0; p < 4; ++p) {
-                for (int y = 0; y < 8; ++y) {
-                    uint8_t b = 0;
-                    for (int x = 0; x < 8; ++x) {
-                        if ((level(8 * tx + x, 8 * ty + y) >> (3 - p)) & 1) b |= uint8_t(0x80 >> x);
+    std::vector<uint8_t> bytes(128 * 128 / 2);
+    auto out = bytes.begin();
+    for (int outer = 0; outer < (apart ? 4 : 256); ++outer) {
+        for (int inner = 0; inner < (apart ? 256 : 4); ++inner) {
+            const int tile = apart ? inner : outer, p = apart ? outer : inner;
+            for (int y = 0; y < 8; ++y) {
+                uint8_t b = 0;
+                for (int x = 0; x < 8; ++x) {
+                    if ((level(8 * (tile % 16) + x, 8 * (tile / 16) + y) >> (3 - p)) & 1) {
+                        b |= uint8_t(0x80 >> x);
                     }
-                    bytes.push_back(b);
                 }
+                *out++ = b;
             }
         }
     }
@@ -436,6 +440,27 @@ TEST(Finder, ReadsTheGreyLevelsOfASmoothPictureOfManyPlanes) {
         ASSERT_FALSE(finds.empty()) << "seed " << seed;
         EXPECT_EQ(finds[0].layout, "4 planes, highest first, a tile apart") << "seed " << seed;
         EXPECT_EQ((finds[0].start - 5000) % 32, 0) << "seed " << seed;
+    }
+}
+
+// Planes stored whole one after the other read as well one at a time; that they share their
+// edges tells them apart from a picture's rows of tiles, which share theirs too.
+TEST(PlaneSplit, FindsPlanesOneAfterTheOtherNotRowsOfTiles) {
+    for (uint32_t seed : {1, 2, 3}) {
+        std::vector<uint8_t> bytes = randomBytes(1000, seed);
+        const std::vector<uint8_t> planes = smoothFourPlanes(seed, true);
+        bytes.insert(bytes.end(), planes.begin(), planes.end());
+        const auto split = planeSplitOf(bytes.data(), int64_t(bytes.size()));
+        ASSERT_TRUE(split) << "seed " << seed;
+        EXPECT_EQ(split->planes, 4) << "seed " << seed;
+        EXPECT_EQ(split->distanceBytes, 2048) << "seed " << seed;
+        EXPECT_LE(std::abs(split->start - 1000), 64) << "seed " << seed;
+
+        const std::vector<uint8_t> plane(planes.begin(), planes.begin() + 2048);
+        EXPECT_FALSE(planeSplitOf(plane.data(), int64_t(plane.size()))) << "seed " << seed;
+        const std::vector<Find> finds = findsOfPlanted(planes, 1 << 15);
+        ASSERT_FALSE(finds.empty()) << "seed " << seed;
+        EXPECT_EQ(finds[0].layout, "4 planes, highest first, 2048 bytes apart") << "seed " << seed;
     }
 }
 

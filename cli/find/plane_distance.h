@@ -1,0 +1,26 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+
+// Planes of one bit a pixel stored one after the other, each a whole picture of byte rows: how
+// many and how far apart.
+struct PlaneSplit {
+    int planes;
+    int64_t distanceBytes;
+    int64_t start;     // where the first plane starts, within a block of 64 bytes
+    bool cut;          // the last plane reaches the run's end: more may follow
+    double threshold;  // what a block must share with the next plane's to count
+};
+
+// The planes a run of bytes holds one after the other, where it holds some. The planes of one
+// picture have their edges in the same places, so the bytes a plane apart share their edges
+// far more than the bytes a little nearer or further. A picture's rows of tiles share theirs
+// too, the more the nearer they are: a distance counts only where it shares clearly more
+// edges than any up to half as near or as far again, and only as many planes as share them,
+// at most 8.
+std::optional<PlaneSplit> planeSplitOf(const uint8_t* bytes, int64_t length);
+
+// The planes of `split`, found in other bytes, counted in these: the bytes that follow a run
+// its planes reach to the end of.
+std::optional<PlaneSplit> planeSplitAt(const uint8_t* bytes, int64_t length,
+                                       const PlaneSplit& split);

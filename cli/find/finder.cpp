@@ -48,6 +48,12 @@ constexpr double kSeamTrust = 0.4;
 // this much (as a share, as kSeamTrust) replace it.
 constexpr double kMirrorGap = 0.03;
 constexpr double kMirrorSeams = 0.4;
+// Or by this much, where the mirror also explains the run better: only the layouts' priors put
+// the best one first.
+constexpr double kBetterSeams = 0.3;
+// How much better a byte-a-column reading's tiles must continue the tiles below them upside
+// down (as a correlation) for the other bit to be taken as the top.
+constexpr double kUpsideDown = 0.05;
 // The seams another reading than a mirror must reach to replace a best one that is not a
 // picture: tables read coherently within tiles continue each other across seams a little.
 constexpr double kCoherentSeams = 0.8;
@@ -191,6 +197,27 @@ bool byteRows8(const Candidate& c) {
     return c.layout.tileSize == 8 && c.layout.yDelta == 8 && std::abs(c.layout.xDelta) == 1;
 }
 
+// A byte a column, either way along the row and either bit at the top.
+bool byteColumns(const Candidate& c) {
+    return c.layout.tileSize == 8 && std::abs(c.layout.xDelta) == 8 &&
+           std::abs(c.layout.yDelta) == 1 && c.layout.bitplanes == 1;
+}
+
+// The layout of the search that reads the tiles of a byte-a-column layout mirrored: left to
+// right (the columns the other way along the row) or top to bottom (the other bit at the top).
+const Candidate* columnsMirrored(const Candidate& c, bool leftToRight) {
+    const int32_t topBit = c.layout.offset % 8;
+    for (const Candidate& m : searchCandidates()) {
+        if (byteColumns(m) && m.tileBytes == c.tileBytes &&
+            m.layout.xDelta == (leftToRight ? -1 : 1) * c.layout.xDelta &&
+            m.layout.yDelta == (leftToRight ? 1 : -1) * c.layout.yDelta &&
+            m.layout.offset % 8 == (leftToRight ? topBit : 7 - topBit)) {
+            return &m;
+        }
+    }
+    return nullptr;
+}
+
 struct Trial {
     double rank;  // the score with the layout's prior
     double score;
@@ -274,6 +301,16 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
             best.push_back({ranked[k].candidate, ranked[k].phase});
         }
     }
+    // A byte a column and its mirror left to right read alike but for their seams, which
+    // the trials do not see (and their priors decide): the mirror of each is tried too.
+    for (size_t i = 0, readings = best.size(); i < readings; ++i) {
+        const auto [c, phase] = best[i];
+        if (!byteColumns(*c)) continue;
+        const std::pair<const Candidate*, int64_t> mirror = {columnsMirrored(*c, true), phase};
+        if (mirror.first && std::find(best.begin(), best.end(), mirror) == best.end()) {
+            best.push_back(mirror);
+        }
+    }
     const std::vector<Trial> fine = trials(kFineBytes, best);
     if (fine.empty()) return {};
 
@@ -298,13 +335,14 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         };
         const int64_t scoredAt = t.phase;
         double best = agreementAt(t.phase);
-        // Every start a row apart within a tile: planes a tile apart also start a plane off,
-        // and read as a picture with the planes of two tiles mixed.
-        const int64_t starts = c.tileBytes / c.rowBytes;
+        // Every start a row apart within a tile (a byte apart where a byte is a column):
+        // planes a tile apart also start a plane off, and read as a picture with the planes of
+        // two tiles mixed.
+        const int64_t step = std::abs(c.layout.yDelta) == 1 ? 1 : c.rowBytes;
+        const int64_t starts = c.tileBytes / step;
         for (int64_t k = -(starts / 2); k < starts - starts / 2; ++k) {
             if (k == 0) continue;
-            const int64_t phase =
-                ((scoredAt + k * c.rowBytes) % c.tileBytes + c.tileBytes) % c.tileBytes;
+            const int64_t phase = ((scoredAt + k * step) % c.tileBytes + c.tileBytes) % c.tileBytes;
             const double agreement = agreementAt(phase);
             if (agreement > best) {
                 best = agreement;
@@ -400,10 +438,31 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
             placed.push_back(reading);
             const Trial atBest = placeTiles(t);
             const double seams = seamsOf(atBest);
-            if (seams > winnerSeams + kMirrorSeams && (mirror || seams >= kCoherentSeams)) {
+            const bool better =
+                mirror && t.score > winner.score && seams > winnerSeams + kBetterSeams;
+            if ((seams > winnerSeams + kMirrorSeams && (mirror || seams >= kCoherentSeams)) ||
+                better) {
                 winner = atBest;
                 winnerSeams = seams;
             }
+        }
+    }
+
+    // Columns upside down continue each other side by side as well as the right way up, but
+    // not the tiles below them.
+    if (!font && byteColumns(*winner.candidate)) {
+        const Candidate& c = *winner.candidate;
+        TileLayout at = c.layout;
+        at.offset = int32_t(8 * winner.phase + c.layout.offset);
+        const int64_t tiles = std::min<int64_t>(kSeamBits / tileBitsOf(c.layout),
+                                                int64_t(bytes.size()) / c.tileBytes);
+        const int64_t skip = middle(c, tiles * c.tileBytes);
+        const DownSeams down =
+            downSeams(bytes.data() + skip, int64_t(bytes.size()) - skip, at, tiles);
+        const Candidate* flipped = columnsMirrored(c, false);
+        if (flipped && down.upsideDown > down.upright + kUpsideDown) {
+            const std::vector<Trial> upright = trials(kFineBytes, {{flipped, winner.phase}});
+            if (!upright.empty()) winner = upright.front();
         }
     }
 

@@ -1,6 +1,8 @@
 #include "cli/find/tile_seams.h"
 
 #include <algorithm>
+#include <bit>
+#include <cmath>
 #include <cstring>
 
 #include "cli/find/grey_tiles.h"
@@ -177,4 +179,47 @@ std::vector<double> innerAgreements(const uint8_t* bytes, int64_t length, const 
 double seamCoherence(const uint8_t* bytes, int64_t length, const TileLayout& layout,
                      int64_t tiles) {
     return measured(kSeams, bytes, length, layout, tiles);
+}
+
+DownSeams downSeams(const uint8_t* bytes, int64_t length, const TileLayout& layout, int64_t tiles) {
+    constexpr int kMaxSide = GreyTiles<1>::kMaxSide;
+    const int side = layout.tileSize;
+    GreyTiles<1> reader(layout);
+    uint8_t grey[kMaxSide][kMaxSide];
+    std::vector<uint32_t> tops, bottoms;  // a bit for each pixel of the row
+    for (int64_t t = 0; t < tiles; ++t) {
+        const int64_t base = layout.offset + t * int64_t(layout.tileDelta);
+        if (!reader.fits(base, 8 * length)) break;
+        reader.read(bytes, base, &grey[0][0], kMaxSide);
+        uint32_t top = 0, bottom = 0;
+        for (int x = 0; x < side; ++x) {
+            top |= uint32_t(grey[0][x] != 0) << x;
+            bottom |= uint32_t(grey[side - 1][x] != 0) << x;
+        }
+        tops.push_back(top);
+        bottoms.push_back(bottom);
+    }
+    // The correlation of the rows `above` of each tile with the rows `below` of the tile
+    // `width` on.
+    auto correlation = [&](const std::vector<uint32_t>& above, const std::vector<uint32_t>& below,
+                           size_t width) {
+        int64_t both = 0, inAbove = 0, inBelow = 0;
+        for (size_t t = 0; t + width < above.size(); ++t) {
+            both += std::popcount(above[t] & below[t + width]);
+            inAbove += std::popcount(above[t]);
+            inBelow += std::popcount(below[t + width]);
+        }
+        const double n = double(above.size() - width) * side;
+        const double spread =
+            double(inAbove) * (n - double(inAbove)) * double(inBelow) * (n - double(inBelow));
+        return spread > 0
+                   ? (n * double(both) - double(inAbove) * double(inBelow)) / std::sqrt(spread)
+                   : 0.0;
+    };
+    DownSeams best = {0, 0};
+    for (size_t width = 2; 2 * width <= tops.size(); ++width) {
+        best.upright = std::max(best.upright, correlation(bottoms, tops, width));
+        best.upsideDown = std::max(best.upsideDown, correlation(tops, bottoms, width));
+    }
+    return best;
 }

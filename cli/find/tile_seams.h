@@ -27,3 +27,14 @@ std::vector<double> innerAgreements(const uint8_t* bytes, int64_t length, const 
 // where tiles are laid as the picture they were cut from (or meet at blank margins), near 0
 // where each tile's last column has nothing to do with the next one's first.
 double seamCoherence(const uint8_t* bytes, int64_t length, const TileLayout& layout, int64_t tiles);
+
+// How well tiles of one bit a pixel continue the tiles below them, for tiles stored row after
+// row of a picture from its top: each tile's bottom row against the top row of the tile a
+// picture's width on, as a correlation, at the width (of 2 tiles or more) where it is
+// greatest; and the same for the tiles turned upside down (each tile's top row against the
+// bottom row of the tile below). A picture's tiles continue the tiles below them only the
+// right way up, which their seams side by side do not show.
+struct DownSeams {
+    double upright, upsideDown;
+};
+DownSeams downSeams(const uint8_t* bytes, int64_t length, const TileLayout& layout, int64_t tiles);

@@ -393,6 +393,21 @@ std::vector<uint8_t> rectanglesLowestFirst(uint32_t seed) {
     return bytes;
 }
 
+// Tiles read upside down continue each other side by side as well as the right way up, but only
+// the right way up do they continue the tiles below them.
+TEST(TileSeams, TilesContinueTheTilesBelowThemOnlyTheRightWayUp) {
+    const TileLayout upright{0, 8, 1, 8, 64, 1, 1, 0, 0, 0};
+    const TileLayout upsideDown{56, -8, 1, 8, 64, 1, 1, 0, 0, 0};
+    for (uint32_t seed = 1; seed <= 6; ++seed) {
+        const std::vector<uint8_t> picture = rectanglesLowestFirst(seed);
+        const auto length = int64_t(picture.size());
+        const DownSeams read = downSeams(picture.data(), length, upright, length / 8);
+        EXPECT_GT(read.upright, read.upsideDown + 0.1) << "seed " << seed;
+        const DownSeams turned = downSeams(picture.data(), length, upsideDown, length / 8);
+        EXPECT_GT(turned.upsideDown, turned.upright + 0.1) << "seed " << seed;
+    }
+}
+
 // A picture read mirrored (highest bit first, the more common order) can explain its bytes a
 // little better, but only in its own order do its tiles continue each other.
 TEST(Finder, TakesTheBitOrderInWhichAPictureTilesContinueEachOther) {

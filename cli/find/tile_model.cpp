@@ -218,6 +218,47 @@ using TileSaver = void (*)(const uint8_t*, int64_t, const TileLayout&, int64_t,
 constexpr TileSaver kSavers[] = {saveTiles<1>, saveTiles<2>, saveTiles<3>, saveTiles<4>,
                                  saveTiles<5>, saveTiles<6>, saveTiles<7>, saveTiles<8>};
 
+// Of the bits of the bytes a tile covers that the layout leaves unread, how many are the same
+// in every one of up to `tiles` tiles: bits a layout's format leaves blank, which need no
+// explaining.
+int64_t blankUnreadBits(const uint8_t* bytes, int64_t length, const TileLayout& layout,
+                        int64_t tiles, int64_t coveredBytes) {
+    const int side = layout.tileSize;
+    const int64_t span = 8 * coveredBytes;
+    if (int64_t(side) * side * layout.greyPlanes() >= span) return 0;
+    std::vector<int64_t> relative;
+    for (int y = 0; y < side; ++y) {
+        for (int x = 0; x < side; ++x) {
+            for (int p = 0; p < layout.greyPlanes(); ++p) {
+                relative.push_back(layout.bitAddress(0, x, y, p) - layout.offset);
+            }
+        }
+    }
+    const int64_t lowest = *std::min_element(relative.begin(), relative.end());
+    std::vector<bool> read(size_t(span), false);
+    for (const int64_t a : relative) {
+        if (a - lowest < span) read[size_t(a - lowest)] = true;
+    }
+    auto bitAt = [&](int64_t a) { return (bytes[a >> 3] >> (a & 7)) & 1; };
+    // The unread bits that have been the same so far, with their value: most bits of data
+    // that is not blank drop out within a few tiles.
+    std::vector<std::pair<int64_t, int>> blank;
+    int64_t counted = 0;
+    for (int64_t t = 0; t < tiles; ++t) {
+        const int64_t first = layout.offset + t * int64_t(layout.tileDelta) + lowest;
+        if (first < 0 || first + span > 8 * length) break;
+        if (counted++ == 0) {
+            for (int64_t i = 0; i < span; ++i) {
+                if (!read[size_t(i)]) blank.push_back({i, bitAt(first + i)});
+            }
+            continue;
+        }
+        std::erase_if(blank, [&](const auto& b) { return bitAt(first + b.first) != b.second; });
+        if (blank.empty()) break;
+    }
+    return counted > 1 ? int64_t(blank.size()) : 0;
+}
+
 }  // namespace
 
 double scoreLayout(const uint8_t* bytes, int64_t length, const TileLayout& layout, int64_t tiles,
@@ -232,9 +273,13 @@ double scoreLayout(const uint8_t* bytes, int64_t length, const TileLayout& layou
     const bool grey = greyLevels && planes >= kGreyPlanes && planes <= kGreyMostPlanes;
     kCounters[planes - 1](bytes, length, layout, tiles, counts, grey ? greyBits : nullptr);
     if (counts.tiles == 0) return 0;
-    // Per bit of the bytes covered, or per bit read where a layout reads bits more than once.
+    // Per bit of the bytes covered (but for those it leaves unread that are blank in every
+    // tile), or per bit read where a layout reads bits more than once.
     const double read = double(counts.tiles) * side * side * planes;
-    const double covered = std::max(read, 8.0 * double(coveredBytes * counts.tiles));
+    const double covered =
+        std::max(read, double(counts.tiles) *
+                           double(8 * coveredBytes - blankUnreadBits(bytes, length, layout,
+                                                                     counts.tiles, coveredBytes)));
     uint32_t byByte[8][2] = {}, bySpatial[8 * 16][2] = {};
     counts.coarser(byByte, bySpatial);
     const double byteBits = totalBits(byByte);

@@ -15,6 +15,7 @@
 #include "cli/find/grey_tiles.h"
 #include "cli/find/plane_distance.h"
 #include "cli/find/text_bytes.h"
+#include "cli/find/tile_model.h"
 #include "cli/find/tile_seams.h"
 #include "cli/find/work_pool.h"
 #include "support/random_bytes.h"
@@ -406,6 +407,22 @@ TEST(TileSeams, TilesContinueTheTilesBelowThemOnlyTheRightWayUp) {
         const DownSeams turned = downSeams(picture.data(), length, upsideDown, length / 8);
         EXPECT_GT(turned.upsideDown, turned.upright + 0.1) << "seed " << seed;
     }
+}
+
+// A picture kept a bit a byte, the other bits blank, explains the bytes its tiles cover as well
+// as the same picture packed eight pixels a byte: blank bits need no explaining.
+TEST(TileModel, BlankBitsALayoutLeavesUnreadDoNotCount) {
+    const std::vector<uint8_t> packed = rectanglesLowestFirst(3);
+    std::vector<uint8_t> spread;
+    for (const uint8_t b : packed) {
+        for (int x = 0; x < 8; ++x) spread.push_back((b >> x) & 1);
+    }
+    const TileLayout rows{0, 8, 1, 8, 64, 1, 1, 0, 0, 0};
+    const TileLayout bitAByte{0, 64, 8, 8, 512, 1, 0, 0, 0, 0};
+    const double dense = scoreLayout(packed.data(), int64_t(packed.size()), rows, 256, 8);
+    const double sparse = scoreLayout(spread.data(), int64_t(spread.size()), bitAByte, 256, 64);
+    EXPECT_GT(dense, 0.1);
+    EXPECT_NEAR(sparse, dense, 0.05);
 }
 
 // A picture read mirrored (highest bit first, the more common order) can explain its bytes a

@@ -466,6 +466,30 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         }
     }
 
+    // Planes a tile apart read one at a time pair up each place's planes as neighbours, and
+    // explain the bytes about as well; and many planes read as fewer, or fewer as many. Where
+    // each tile shares its edges with the next more within groups of some number of tiles
+    // than across them, the tiles are read as that many planes.
+    if (!font && byteRows8(*winner.candidate)) {
+        const int64_t phase = winner.phase % 8;  // where single tiles start
+        if (const auto split = tilePlanesOf(bytes.data() + phase, int64_t(bytes.size()) - phase)) {
+            for (const Candidate& m : searchCandidates()) {
+                if (!byteRows8(m) || &m == winner.candidate ||
+                    m.layout.bitplanes != split->planes || m.layout.bitplaneDelta != 64 ||
+                    m.layout.xDelta != winner.candidate->layout.xDelta) {
+                    continue;
+                }
+                const std::vector<Trial> tried =
+                    trials(kFineBytes, {{&m, (phase + 8 * split->first) % m.tileBytes}});
+                if (tried.empty()) continue;
+                const Trial planes = placeTiles(tried.front());
+                if (planes.score >= winner.score - kMirrorGap && seamsOf(planes) >= kApartSeams) {
+                    winner = planes;
+                }
+            }
+        }
+    }
+
     // Planes stored one after the other read as well one at a time as together: what the
     // plane above tells adds too little to the score to show. Where the run's stretches a
     // plane apart share their edges, they are read together, from the first plane's start so

@@ -16,6 +16,8 @@ constexpr double kClearPeak = 1.25;           // how far a distance stands out o
 // How much the planes of one picture share their edges at least, as a correlation: unrelated
 // bytes share none, and rows of tiles read as planes little.
 constexpr double kPlanesShare = 0.1;
+// How much more a plane must share with the next of its tile than with the next tile's first.
+constexpr double kClearTilePlanes = 0.1;
 constexpr uint64_t kWithinBytes = 0x7F7F7F7F7F7F7F7Full;
 
 // Where neighbouring pixels differ: along each byte's row, and from each byte to the next
@@ -37,28 +39,38 @@ struct Edges {
     }
 };
 
-// How much more the words from `a` and from `b` have their edges in the same places than
-// chance gives at their densities: the correlation of the two edge maps, the lesser of the
-// edges along rows and down columns. The planes of one picture share both; a picture's rows
-// of tiles share the edges that run down through them, seldom those along them. Where either
-// has no edge or only edges, `none`.
+// Counts of the edges of pairs of words of one edge map, for their correlation: how much more
+// they are in the same places than chance gives at their densities.
+struct EdgeCounts {
+    int64_t both = 0, inA = 0, inB = 0, bits = 0;
+
+    void add(uint64_t x, uint64_t y, int width) {
+        both += std::popcount(x & y);
+        inA += std::popcount(x);
+        inB += std::popcount(y);
+        bits += width;
+    }
+    // Whether both have edges, and not only edges: else they correlate with nothing.
+    bool varies() const { return inA > 0 && inA < bits && inB > 0 && inB < bits; }
+    double correlation() const {
+        const double n = double(bits);
+        return (n * double(both) - double(inA) * double(inB)) /
+               std::sqrt(double(inA) * (n - double(inA)) * double(inB) * (n - double(inB)));
+    }
+};
+
+// How much the words from `a` and from `b` share their edges: the lesser correlation of the
+// edges along rows and of those down columns. The planes of one picture share both; a
+// picture's rows of tiles share the edges that run down through them, seldom those along them.
 [[gnu::target_clones("popcnt", "default")]] double sharedEdges(const Edges& e, int64_t a, int64_t b,
                                                                int64_t words, double none = 0.0) {
-    double least = 1.0;
-    for (const std::vector<uint64_t>* map : {&e.along, &e.down}) {
-        int64_t both = 0, inA = 0, inB = 0;
-        for (int64_t w = 0; w < words; ++w) {
-            const uint64_t x = (*map)[size_t(a + w)], y = (*map)[size_t(b + w)];
-            both += std::popcount(x & y);
-            inA += std::popcount(x);
-            inB += std::popcount(y);
-        }
-        const double n = double(words) * (map == &e.along ? std::popcount(kWithinBytes) : 64);
-        const double spread = double(inA) * (n - double(inA)) * double(inB) * (n - double(inB));
-        if (spread <= 0) return none;
-        least = std::min(least, (n * double(both) - double(inA) * double(inB)) / std::sqrt(spread));
+    EdgeCounts along, down;
+    for (int64_t w = 0; w < words; ++w) {
+        along.add(e.along[size_t(a + w)], e.along[size_t(b + w)], std::popcount(kWithinBytes));
+        down.add(e.down[size_t(a + w)], e.down[size_t(b + w)], 64);
     }
-    return least;
+    if (!along.varies() || !down.varies()) return none;
+    return std::min(along.correlation(), down.correlation());
 }
 
 // The planes but the last share the edges of the next: the stretch whose blocks share more
@@ -129,4 +141,38 @@ std::optional<PlaneSplit> planeSplitOf(const uint8_t* bytes, int64_t length) {
 std::optional<PlaneSplit> planeSplitAt(const uint8_t* bytes, int64_t length,
                                        const PlaneSplit& split) {
     return stretchOf(Edges(bytes, length), length / 8, split.distanceBytes / 8, split.threshold);
+}
+
+std::optional<TilePlanes> tilePlanesOf(const uint8_t* bytes, int64_t length) {
+    const Edges edges(bytes, length);
+    const int64_t tiles = length / 8;
+    std::optional<TilePlanes> best;
+    double clearest = 0;
+    for (const int planes : {2, 3, 4, 8}) {
+        if (tiles < 4 * planes) continue;
+        // Each tile against the next, by where the tile lies in a group of `planes`.
+        std::vector<EdgeCounts> along(static_cast<size_t>(planes)),
+            down(static_cast<size_t>(planes));
+        for (int64_t k = 0; k + 1 < tiles; ++k) {
+            along[size_t(k % planes)].add(edges.along[size_t(k)], edges.along[size_t(k + 1)],
+                                          std::popcount(kWithinBytes));
+            down[size_t(k % planes)].add(edges.down[size_t(k)], edges.down[size_t(k + 1)], 64);
+        }
+        std::vector<double> shared(static_cast<size_t>(planes));
+        for (size_t r = 0; r < shared.size(); ++r) {
+            if (!along[r].varies() || !down[r].varies()) return std::nullopt;
+            shared[r] = std::min(along[r].correlation(), down[r].correlation());
+        }
+        // The last plane of a group against the next group's first: another place.
+        const auto across = std::min_element(shared.begin(), shared.end());
+        double within = 1.0;
+        for (auto r = shared.begin(); r != shared.end(); ++r) {
+            if (r != across) within = std::min(within, *r);
+        }
+        if (within >= kPlanesShare && within - *across > clearest) {
+            clearest = within - *across;
+            best = TilePlanes{planes, (across - shared.begin() + 1) % planes};
+        }
+    }
+    return clearest >= kClearTilePlanes ? best : std::nullopt;
 }

@@ -24,3 +24,15 @@ std::optional<PlaneSplit> planeSplitOf(const uint8_t* bytes, int64_t length);
 // its planes reach to the end of.
 std::optional<PlaneSplit> planeSplitAt(const uint8_t* bytes, int64_t length,
                                        const PlaneSplit& split);
+
+// Planes of one bit a pixel in 8 x 8 tiles of a byte a row, each tile the next plane of the
+// one before: how many, and which tile from the first holds a first plane.
+struct TilePlanes {
+    int planes;
+    int64_t first;
+};
+
+// The planes that tiles starting at bytes[0] hold a tile apart, where they hold some: a
+// tile shares its edges with the next more where that is the same place's next plane than
+// where it is the next place's first plane.
+std::optional<TilePlanes> tilePlanesOf(const uint8_t* bytes, int64_t length);

@@ -496,6 +496,22 @@ TEST(PlaneSplit, FindsPlanesOneAfterTheOtherNotRowsOfTiles) {
     }
 }
 
+// Each tile shares its edges with the next more where that is its place's next plane than
+// where it is the next place's first: so are planes a tile apart counted, and where they start.
+TEST(PlaneSplit, FindsPlanesATileApartAndTheFirst) {
+    for (uint32_t seed : {1, 2, 3}) {
+        const std::vector<uint8_t> tiles = smoothFourPlanes(seed);
+        const std::vector<uint8_t> late(tiles.begin() + 8, tiles.end());
+        const auto split = tilePlanesOf(late.data(), int64_t(late.size()));
+        ASSERT_TRUE(split) << "seed " << seed;
+        EXPECT_EQ(split->planes, 4) << "seed " << seed;
+        EXPECT_EQ(split->first, 3) << "seed " << seed;
+
+        const std::vector<uint8_t> plane = smoothFourPlanes(seed, true);
+        EXPECT_FALSE(tilePlanesOf(plane.data(), 2048)) << "seed " << seed;
+    }
+}
+
 // Tiles started some rows off hold the seam between two tiles of the picture inside them.
 TEST(TileSeams, NeighboursInsideTilesAgreeMostWhereThePictureStartsThem) {
     const std::vector<uint8_t> picture = ringTiles();

@@ -524,17 +524,19 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
             // Read together, planes must explain their bytes about as well as one at a time:
             // readings that take tiles of one plane for the planes of one tile may do better.
             std::vector<std::pair<const Candidate*, int64_t>> which, alone;
-            for (const Candidate& c : apart) which.push_back({&c, 0});
+            // Their tiles start where the best reading's were placed: of the planes read
+            // together, only the first few look like a picture to the seams inside tiles.
+            const int64_t rows = ((winner.phase - split->start) % 8 + 8) % 8;
+            for (const Candidate& c : apart) which.push_back({&c, rows});
             for (const Candidate& c : searchCandidates()) {
                 if (byteRows8(c) && c.layout.bitplanes == 1) alone.push_back({&c, 0});
             }
             const std::vector<Trial> together = trials(kFineBytes, which);
             const std::vector<Trial> single = trials(kFineBytes, alone);
-            std::optional<Trial> joined;
-            if (!together.empty()) joined = placeTiles(together.front());
-            if (joined && !single.empty() && joined->score >= single.front().score - kMirrorGap &&
-                seamsOf(*joined) >= kApartSeams) {
-                winner = *joined;
+            if (!together.empty() && !single.empty() &&
+                together.front().score >= single.front().score - kMirrorGap &&
+                seamsOf(together.front()) >= kApartSeams) {
+                winner = together.front();
                 origin = first;
                 end = first + int64_t(bytes.size());
             } else {

@@ -19,6 +19,7 @@
 #include "cli/find/tile_seams.h"
 #include "cli/find/work_pool.h"
 #include "support/random_bytes.h"
+#include "tools/tile_encoder.h"
 
 namespace {
 
@@ -392,6 +393,52 @@ std::vector<uint8_t> rectanglesLowestFirst(uint32_t seed) {
         }
     }
     return bytes;
+}
+
+// The rectangles of rectanglesLowestFirst in 8 x 8 tiles of a byte a column, tile after tile:
+// columns left to right or right to left, either bit at the top.
+std::vector<uint8_t> rectangleColumns(uint32_t seed, bool fromTheRight, bool highestTop) {
+    const std::vector<uint8_t> rows = rectanglesLowestFirst(seed);
+    const TileLayout columns{(fromTheRight ? 56 : 0) + (highestTop ? 7 : 0),
+                             highestTop ? -1 : 1,
+                             fromTheRight ? -8 : 8,
+                             8,
+                             64,
+                             1,
+                             1,
+                             0,
+                             0,
+                             0};
+    EncodedSample sample(rows.size());
+    sample.encode(columns, int64_t(rows.size()) / 8,
+                  [&](int64_t n, int64_t px, int64_t py, int64_t) {
+                      return (rows[size_t(8 * n + py)] >> px) & 1;
+                  });
+    return sample.bytes;
+}
+
+// Columns the other way round read alike but for their seams, and columns upside down alike
+// but for how tiles continue the tiles below them. (Reading a tile's columns as its rows
+// explains these pictures about as well too; that is not what is tested here.)
+TEST(Finder, ReadsColumnsTheirOwnWayRoundAndUp) {
+    int readAsColumns = 0;
+    for (const bool fromTheRight : {false, true}) {
+        for (const bool highestTop : {false, true}) {
+            const std::string name =
+                std::string("1 bit, a byte a column") + (fromTheRight ? " from the right" : "") +
+                (highestTop ? ", highest bit at the top" : ", lowest bit at the top");
+            for (uint32_t seed = 1; seed <= 6; ++seed) {
+                const std::vector<Find> finds =
+                    findsOfPlanted(rectangleColumns(seed, fromTheRight, highestTop), 1 << 14);
+                if (finds.empty() || finds[0].layout.find("a byte a column") == std::string::npos) {
+                    continue;
+                }
+                ++readAsColumns;
+                EXPECT_EQ(finds[0].layout, name) << "seed " << seed;
+            }
+        }
+    }
+    EXPECT_GE(readAsColumns, 18);
 }
 
 // Tiles read upside down continue each other side by side as well as the right way up, but only

@@ -62,9 +62,6 @@ constexpr double kPlacingSlack = 0.2;  // how much placing its tiles may add to 
 // reading's, as their shared edges already tell that they belong together.
 constexpr double kApartSeams = 0.6;
 constexpr double kStrokeTrust = 0.4;
-// A font's, which its strokes alone judge: tables whose zero bytes repeat as blank rows do
-// carry ink from line to line now and then.
-constexpr double kGlyphStrokeTrust = 0.5;
 constexpr int64_t kStrokeBytes = 8192;  // bytes the strokes are followed over, at most
 constexpr double kCounting = 0.5;       // the share of numbers counting on of a table
 // How much less a font's rows may explain than the best reading: transposed and stacked
@@ -583,7 +580,7 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     const uint8_t* strokeSample = kept + (keptBytes - strokeBytes) / 2;
     double coherence = 0;
     if (font) {
-        coherence = GlyphRows::strokes(strokeSample, strokeBytes) / kGlyphStrokeTrust;
+        coherence = GlyphRows::strokes(strokeSample, strokeBytes) / kStrokeTrust;
     } else {
         coherence =
             seamCoherence(kept + seamSkip, keptBytes - seamSkip, c.layout, seamTiles) / kSeamTrust;

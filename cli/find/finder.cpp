@@ -400,14 +400,26 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     // nearly as well as the best, one whose seams are clearly better is taken (another than
     // a mirror only where its tiles clearly continue each other). Glyphs need not continue
     // each other, so fonts are left to their rows.
-    auto seamsOf = [&](const Trial& t) {
+    // A reading's tiles where its seams are measured: from the middle of the run, at the
+    // reading's phase, as many as hold kSeamBits.
+    struct SeamSample {
+        const uint8_t* bytes;
+        int64_t length;
+        TileLayout layout;
+        int64_t tiles;
+    };
+    auto seamSample = [&](const Trial& t) {
         const Candidate& c = *t.candidate;
         TileLayout at = c.layout;
         at.offset = int32_t(8 * t.phase + c.layout.offset);
         const int64_t tiles = std::min<int64_t>(kSeamBits / tileBitsOf(c.layout),
                                                 int64_t(bytes.size()) / c.tileBytes);
         const int64_t skip = middle(c, tiles * c.tileBytes);
-        return seamCoherence(bytes.data() + skip, int64_t(bytes.size()) - skip, at, tiles);
+        return SeamSample{bytes.data() + skip, int64_t(bytes.size()) - skip, at, tiles};
+    };
+    auto seamsOf = [&](const Trial& t) {
+        const SeamSample s = seamSample(t);
+        return seamCoherence(s.bytes, s.length, s.layout, s.tiles);
     };
     if (!font) {
         winner = placeTiles(winner);
@@ -451,15 +463,9 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     // Columns upside down continue each other side by side as well as the right way up, but
     // not the tiles below them.
     if (!font && byteColumns(*winner.candidate)) {
-        const Candidate& c = *winner.candidate;
-        TileLayout at = c.layout;
-        at.offset = int32_t(8 * winner.phase + c.layout.offset);
-        const int64_t tiles = std::min<int64_t>(kSeamBits / tileBitsOf(c.layout),
-                                                int64_t(bytes.size()) / c.tileBytes);
-        const int64_t skip = middle(c, tiles * c.tileBytes);
-        const DownSeams down =
-            downSeams(bytes.data() + skip, int64_t(bytes.size()) - skip, at, tiles);
-        const Candidate* flipped = columnsMirrored(c, false);
+        const SeamSample s = seamSample(winner);
+        const DownSeams down = downSeams(s.bytes, s.length, s.layout, s.tiles);
+        const Candidate* flipped = columnsMirrored(*winner.candidate, false);
         if (flipped && down.upsideDown > down.upright + kUpsideDown) {
             const std::vector<Trial> upright = trials(kFineBytes, {{flipped, winner.phase}});
             if (!upright.empty()) winner = upright.front();

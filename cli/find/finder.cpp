@@ -394,12 +394,6 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
             font = true;
         }
     }
-    // Readings that mirror or transpose a picture's tiles explain it about as well, and a
-    // layout's prior would always pick the same one; but only the picture's own keeps its
-    // tiles continuing each other across their seams. Of the readings that explain the run
-    // nearly as well as the best, one whose seams are clearly better is taken (another than
-    // a mirror only where its tiles clearly continue each other). Glyphs need not continue
-    // each other, so fonts are left to their rows.
     // A reading's tiles where its seams are measured: from the middle of the run, at the
     // reading's phase, as many as hold kSeamBits.
     struct SeamSample {
@@ -421,6 +415,12 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         const SeamSample s = seamSample(t);
         return seamCoherence(s.bytes, s.length, s.layout, s.tiles);
     };
+    // Readings that mirror or transpose a picture's tiles explain it about as well, and a
+    // layout's prior would always pick the same one; but only the picture's own keeps its
+    // tiles continuing each other across their seams. Of the readings that explain the run
+    // nearly as well as the best, one whose seams are clearly better is taken (another than
+    // a mirror only where its tiles clearly continue each other). Glyphs need not continue
+    // each other, so fonts are left to their rows.
     if (!font) {
         winner = placeTiles(winner);
         const Trial best = winner;
@@ -527,12 +527,12 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
             for (bool high : {true, false}) {
                 apart.push_back(planesApart(split->planes, split->distanceBytes, high));
             }
-            // Read together, planes must explain their bytes about as well as one at a time:
-            // readings that take tiles of one plane for the planes of one tile may do better.
-            std::vector<std::pair<const Candidate*, int64_t>> which, alone;
             // Their tiles start where the best reading's were placed: of the planes read
             // together, only the first few look like a picture to the seams inside tiles.
             const int64_t rows = ((winner.phase - split->start) % 8 + 8) % 8;
+            // Read together, planes must explain their bytes about as well as one at a time:
+            // readings that take tiles of one plane for the planes of one tile may do better.
+            std::vector<std::pair<const Candidate*, int64_t>> which, alone;
             for (const Candidate& c : apart) which.push_back({&c, rows});
             for (const Candidate& c : searchCandidates()) {
                 if (byteRows8(c) && c.layout.bitplanes == 1) alone.push_back({&c, 0});

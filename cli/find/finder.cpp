@@ -197,6 +197,19 @@ bool byteRows8(const Candidate& c) {
     return c.layout.tileSize == 8 && c.layout.yDelta == 8 && std::abs(c.layout.xDelta) == 1;
 }
 
+// Whether tiles a row on read the rows a row on, as they do where a row's pixels lie within a
+// row's bytes; not where its columns come from bytes rows apart (tiles a row on read other
+// halves of rows).
+bool rowsShiftWhole(const TileLayout& layout) {
+    if (std::abs(layout.yDelta) == 1) return true;  // columns: a byte on is a column on
+    int64_t lowest = INT64_MAX, highest = INT64_MIN;
+    for (int64_t x = 0; x < layout.tileSize; ++x) {
+        lowest = std::min(lowest, layout.bitAddress(0, x, 0, 0));
+        highest = std::max(highest, layout.bitAddress(0, x, 0, 0));
+    }
+    return highest - lowest < std::abs(layout.yDelta);
+}
+
 // A byte a column, either way along the row and either bit at the top.
 bool byteColumns(const Candidate& c) {
     return c.layout.tileSize == 8 && std::abs(c.layout.xDelta) == 8 &&
@@ -272,11 +285,21 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
                   [](const Trial& a, const Trial& b) { return a.rank > b.rank; });
         return out;
     };
-    // First every layout at the first byte, on a few tiles.
+    // First every layout at the first byte, on a few tiles. A layout that leaves some bits of
+    // its tiles unread and whose rows are not read whole a row off reads little but blank bits
+    // where it starts out of place: it is tried at every row of a tile.
     std::vector<std::pair<const Candidate*, int64_t>> first;
-    for (const Candidate& c : searchCandidates()) first.push_back({&c, 0});
+    for (const Candidate& c : searchCandidates()) {
+        const bool unread = tileBitsOf(c.layout) < 8 * c.tileBytes;
+        const int64_t phases = unread && !rowsShiftWhole(c.layout) ? c.tileBytes : 1;
+        for (int64_t phase = 0; phase < phases; phase += c.rowBytes) first.push_back({&c, phase});
+    }
     std::vector<Trial> finalists;
     for (const Trial& t : trials(kCoarseBytes, first)) {
+        if (std::any_of(finalists.begin(), finalists.end(),
+                        [&](const Trial& f) { return f.candidate == t.candidate; })) {
+            continue;  // at a worse phase
+        }
         finalists.push_back(t);
         if (finalists.size() == kFinalists) break;
     }
@@ -293,7 +316,7 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
             c.layout.bitplanes > 1 && c.tileBytes <= kEveryPhaseBytes && i < kEveryPhaseFinalists;
         std::vector<std::pair<const Candidate*, int64_t>> phases;
         for (int64_t phase = 0; phase < (everyPhase ? c.tileBytes : c.rowBytes); ++phase) {
-            phases.push_back({&c, phase});
+            phases.push_back({&c, finalists[i].phase + phase});
         }
         const std::vector<Trial> ranked = phases.size() > 1 ? trials(kPhaseBytes, phases, false)
                                                             : std::vector<Trial>{finalists[i]};
@@ -335,11 +358,11 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         };
         const int64_t scoredAt = t.phase;
         double best = agreementAt(t.phase);
-        // Every start a row apart within a tile (a byte apart where a byte is a column):
-        // planes a tile apart also start a plane off, and read as a picture with the planes of
-        // two tiles mixed.
+        // Every start a row apart within a tile (a byte apart where a byte is a column), where
+        // rows shift whole: planes a tile apart also start a plane off, and read as a picture
+        // with the planes of two tiles mixed.
         const int64_t step = std::abs(c.layout.yDelta) == 1 ? 1 : c.rowBytes;
-        const int64_t starts = c.tileBytes / step;
+        const int64_t starts = rowsShiftWhole(c.layout) ? c.tileBytes / step : 1;
         for (int64_t k = -(starts / 2); k < starts - starts / 2; ++k) {
             if (k == 0) continue;
             const int64_t phase = ((scoredAt + k * step) % c.tileBytes + c.tileBytes) % c.tileBytes;

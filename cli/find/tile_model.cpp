@@ -219,8 +219,8 @@ constexpr TileSaver kSavers[] = {saveTiles<1>, saveTiles<2>, saveTiles<3>, saveT
                                  saveTiles<5>, saveTiles<6>, saveTiles<7>, saveTiles<8>};
 
 // Of the bits of the bytes a tile covers that the layout leaves unread, how many are the same
-// in every one of up to `tiles` tiles: bits a layout's format leaves blank, which need no
-// explaining.
+// in every one of the middle half of up to `tiles` tiles: bits a layout's format leaves blank,
+// which need no explaining. The tiles at the ends may reach into what precedes and follows.
 int64_t blankUnreadBits(const uint8_t* bytes, int64_t length, const TileLayout& layout,
                         int64_t tiles, int64_t coveredBytes) {
     const int side = layout.tileSize;
@@ -244,7 +244,7 @@ int64_t blankUnreadBits(const uint8_t* bytes, int64_t length, const TileLayout& 
     // that is not blank drop out within a few tiles.
     std::vector<std::pair<int64_t, int>> blank;
     int64_t counted = 0;
-    for (int64_t t = 0; t < tiles; ++t) {
+    for (int64_t t = tiles / 4; t < tiles - tiles / 4; ++t) {
         const int64_t first = layout.offset + t * int64_t(layout.tileDelta) + lowest;
         if (first < 0 || first + span > 8 * length) break;
         if (counted++ == 0) {

@@ -10,8 +10,9 @@
 // the layout) and once knowing that and its pixel's neighbours to the left and above and the
 // plane above it (what coherent pictures give).
 // Bits a layout leaves unread save nothing, so reading too few planes does not pay; but bits
-// it leaves unread that are the same in every tile are left out of the count, as a format's
-// blank bits (a picture kept a bit a byte) need no explaining.
+// it leaves unread that are the same in every tile (but those at the ends, which may reach into
+// other data) are left out of the count, as a format's blank bits (a picture kept a bit a byte)
+// need no explaining.
 // Tiles are laid side by side, so a tile's left column is predicted from the right column of
 // the one before it: tiles cut from one picture in the right orientation continue each other.
 // Random data, text and code save about nothing; blank runs have nothing to save.

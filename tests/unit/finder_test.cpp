@@ -18,6 +18,7 @@
 #include "cli/find/tile_model.h"
 #include "cli/find/tile_seams.h"
 #include "cli/find/work_pool.h"
+#include "decode/checksum_presets.h"
 #include "support/random_bytes.h"
 #include "tools/tile_encoder.h"
 
@@ -470,6 +471,37 @@ TEST(TileModel, BlankBitsALayoutLeavesUnreadDoNotCount) {
     const double sparse = scoreLayout(spread.data(), int64_t(spread.size()), bitAByte, 256, 64);
     EXPECT_GT(dense, 0.1);
     EXPECT_NEAR(sparse, dense, 0.05);
+    // Nor where a few tiles are of something else.
+    const std::vector<uint8_t> noise = randomBytes(4 * 64, 3);
+    std::copy(noise.begin(), noise.end(), spread.begin());
+    EXPECT_NEAR(scoreLayout(spread.data(), int64_t(spread.size()), bitAByte, 256, 64), dense, 0.05);
+}
+
+// A 128 x 128 picture of large rectangles drawn over each other inverted, in 8 x 8 tiles
+// stored as a preset keeps them: the left half of each row in the low bits of a byte, the
+// right half in the high bits of the byte 8 on, the other halves blank. Tiles a row off read
+// other halves of rows; planted among random bytes, a little of those is read with every tile.
+TEST(Finder, ReadsRowsWhoseHalvesLieBytesApartFromWhereTheyStart) {
+    const TileLayout halves = *presetLayout(318732);
+    for (uint32_t seed = 1; seed <= 3; ++seed) {
+        std::mt19937 random(seed);
+        std::vector<std::vector<bool>> ink(128, std::vector<bool>(128, false));
+        for (int i = 0; i < 20; ++i) {
+            const int x = int(random() % 128), y = int(random() % 128);
+            const int w = 8 + int(random() % 40), h = 8 + int(random() % 40);
+            for (int yy = y; yy < std::min(128, y + h); ++yy) {
+                for (int xx = x; xx < std::min(128, x + w); ++xx) ink[yy][xx] = !ink[yy][xx];
+            }
+        }
+        EncodedSample sample(256 * 16);
+        sample.encode(halves, 256, [&](int64_t n, int64_t px, int64_t py, int64_t) {
+            return bool(ink[size_t(8 * (n / 16) + py)][size_t(8 * (n % 16) + px)]);
+        });
+        const std::vector<Find> finds = findsOfPlanted(sample.bytes, 1 << 14);
+        ASSERT_FALSE(finds.empty()) << "seed " << seed;
+        EXPECT_EQ(finds[0].layout, "preset $0004dd0c layout") << "seed " << seed;
+        EXPECT_EQ((finds[0].start - 5000) % 16, 0) << "seed " << seed;
+    }
 }
 
 // A picture read mirrored (highest bit first, the more common order) can explain its bytes a

@@ -609,7 +609,11 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     const uint8_t* strokeSample = kept + (keptBytes - strokeBytes) / 2;
     double coherence = 0;
     if (font) {
-        coherence = GlyphRows::strokes(strokeSample, strokeBytes) / kStrokeTrust;
+        // Followed to the next row, and to the one after it where glyphs are dots a blank row
+        // apart (braille).
+        coherence = std::max(GlyphRows::strokes(strokeSample, strokeBytes),
+                             GlyphRows::strokes(strokeSample, strokeBytes, 2)) /
+                    kStrokeTrust;
     } else {
         coherence =
             seamCoherence(kept + seamSkip, keptBytes - seamSkip, c.layout, seamTiles) / kSeamTrust;

@@ -347,6 +347,24 @@ TEST(Finder, FindsAFontInNoiseWithItsTilesInPlaceAndNothingInNoise) {
     EXPECT_TRUE(Finder(options).scanBytes(bytes.data(), at).empty());
 }
 
+// Braille glyphs are dots a blank row apart, the dots of glyph n the bits of n: their ink never
+// runs on to the next row, yet they are a font.
+TEST(Finder, FindsAFontOfDotsABlankRowApart) {
+    std::vector<uint8_t> bytes = randomBytes(1 << 15, 6);
+    auto out = bytes.begin() + 10000;
+    for (int glyph = 0; glyph < 256; ++glyph) {
+        for (int row = 0; row < 10; ++row) {
+            const int dots = row % 2 == 1 && row < 9 ? glyph >> (row / 2 * 2) : 0;
+            *out++ = uint8_t((dots & 1 ? 0x60 : 0) | (dots & 2 ? 0x0C : 0));
+        }
+    }
+    const std::vector<Find> finds = Finder(FinderOptions{}).scanBytes(bytes.data(), 1 << 15);
+    ASSERT_FALSE(finds.empty());
+    EXPECT_EQ(finds[0].layout, "1 bit, highest first, 8 x 8");
+    EXPECT_LE(finds[0].start, 10000 + 256 * 10 / 2);
+    EXPECT_GE(finds[0].end, 10000 + 256 * 10 / 2);
+}
+
 // Something else inside a font (a table, say) splits its run; the parts read alike and are
 // judged as one, so the whole font is one find with its tiles in place.
 TEST(Finder, JoinsTheTwoPartsOfASplitFont) {

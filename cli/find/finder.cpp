@@ -286,20 +286,29 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         return out;
     };
     // First every layout at the first byte, on a few tiles. A layout that leaves some bits of
-    // its tiles unread and whose rows are not read whole a row off reads little but blank bits
-    // where it starts out of place: it is tried at every row of a tile.
+    // its tiles unread and whose rows are not read whole a row on reads little but blank bits
+    // where it starts out of place: it starts where most of what it leaves unread is blank.
     std::vector<std::pair<const Candidate*, int64_t>> first;
     for (const Candidate& c : searchCandidates()) {
-        const bool unread = tileBitsOf(c.layout) < 8 * c.tileBytes;
-        const int64_t phases = unread && !rowsShiftWhole(c.layout) ? c.tileBytes : 1;
-        for (int64_t phase = 0; phase < phases; phase += c.rowBytes) first.push_back({&c, phase});
+        int64_t phase = 0;
+        if (tileBitsOf(c.layout) < 8 * c.tileBytes && !rowsShiftWhole(c.layout)) {
+            const int64_t at = middle(c, std::min(kCoarseBytes, sampleLength));
+            int64_t most = 0;
+            for (int64_t k = 0; k < c.tileBytes && at + k < int64_t(bytes.size());
+                 k += c.rowBytes) {
+                const int64_t blank =
+                    blankUnreadBits(bytes.data() + at + k, int64_t(bytes.size()) - at - k, c.layout,
+                                    kCoarseBytes / c.coveredBytes, c.coveredBytes);
+                if (blank > most) {
+                    most = blank;
+                    phase = k;
+                }
+            }
+        }
+        first.push_back({&c, phase});
     }
     std::vector<Trial> finalists;
     for (const Trial& t : trials(kCoarseBytes, first)) {
-        if (std::any_of(finalists.begin(), finalists.end(),
-                        [&](const Trial& f) { return f.candidate == t.candidate; })) {
-            continue;  // at a worse phase
-        }
         finalists.push_back(t);
         if (finalists.size() == kFinalists) break;
     }

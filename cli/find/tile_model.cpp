@@ -218,9 +218,8 @@ using TileSaver = void (*)(const uint8_t*, int64_t, const TileLayout&, int64_t,
 constexpr TileSaver kSavers[] = {saveTiles<1>, saveTiles<2>, saveTiles<3>, saveTiles<4>,
                                  saveTiles<5>, saveTiles<6>, saveTiles<7>, saveTiles<8>};
 
-// Of the bits of the bytes a tile covers that the layout leaves unread, how many are the same
-// in every one of the middle half of up to `tiles` tiles: bits a layout's format leaves blank,
-// which need no explaining. The tiles at the ends may reach into what precedes and follows.
+}  // namespace
+
 int64_t blankUnreadBits(const uint8_t* bytes, int64_t length, const TileLayout& layout,
                         int64_t tiles, int64_t coveredBytes) {
     const int side = layout.tileSize;
@@ -258,8 +257,6 @@ int64_t blankUnreadBits(const uint8_t* bytes, int64_t length, const TileLayout& 
     }
     return counted > 1 ? int64_t(blank.size()) : 0;
 }
-
-}  // namespace
 
 double scoreLayout(const uint8_t* bytes, int64_t length, const TileLayout& layout, int64_t tiles,
                    int64_t coveredBytes, bool greyLevels) {

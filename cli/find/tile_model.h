@@ -27,6 +27,12 @@
 double scoreLayout(const uint8_t* bytes, int64_t length, const TileLayout& layout, int64_t tiles,
                    int64_t coveredBytes, bool greyLevels = true);
 
+// Of the bits of the bytes a tile covers that the layout leaves unread, how many are the same
+// in every one of the middle half of up to `tiles` tiles: bits a layout's format leaves blank,
+// which need no explaining. The tiles at the ends may reach into what precedes and follows.
+int64_t blankUnreadBits(const uint8_t* bytes, int64_t length, const TileLayout& layout,
+                        int64_t tiles, int64_t coveredBytes);
+
 // What each of up to `tiles` tiles saves, in bits, coded with the neighbour counts of them
 // all against what its own share of ones costs: near 0 or below for tiles of other data
 // (code, text, noise) that a run of graphics reaches into.

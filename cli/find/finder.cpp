@@ -58,6 +58,8 @@ constexpr double kUpsideDown = 0.05;
 // picture: tables read coherently within tiles continue each other across seams a little.
 constexpr double kCoherentSeams = 0.8;
 constexpr double kPlacingSlack = 0.2;  // how much placing its tiles may add to a reading's seams
+// Seams of a best reading so poor that it keeps a quarter of its confidence at most.
+constexpr double kLostSeams = 0.1;
 // The seams planes read together must reach to replace the best reading: less than another
 // reading's, as their shared edges already tell that they belong together.
 constexpr double kApartSeams = 0.6;
@@ -484,8 +486,11 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
             const double seams = seamsOf(atBest);
             const bool better =
                 mirror && t.score > winner.score && seams > winnerSeams + kBetterSeams;
-            if ((seams > winnerSeams + kMirrorSeams && (mirror || seams >= kCoherentSeams)) ||
-                better) {
+            // A best reading whose tiles hardly continue each other at all is hardly a find:
+            // any reading whose tiles do is a better one.
+            const double coherent =
+                winnerSeams <= kLostSeams ? kCoherentSeams - kPlacingSlack : kCoherentSeams;
+            if ((seams > winnerSeams + kMirrorSeams && (mirror || seams >= coherent)) || better) {
                 winner = atBest;
                 winnerSeams = seams;
             }

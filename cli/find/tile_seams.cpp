@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 #include "cli/find/grey_tiles.h"
@@ -159,10 +160,21 @@ double innerAgreement(const uint8_t* bytes, int64_t length, const TileLayout& la
     return measured(kAgreements, bytes, length, layout, tiles);
 }
 
-std::vector<double> innerAgreements(const uint8_t* bytes, int64_t length, const TileLayout& layout,
+std::vector<double> innerAgreements(const uint8_t* bytes, int64_t length, const TileLayout& read,
                                     int64_t tiles, int64_t rowBytes, int64_t count) {
-    const int planes = layout.greyPlanes();
+    const int planes = read.greyPlanes();
     const int64_t rowBits = 8 * rowBytes;
+    // Where a byte (or rowBytes) is a column, tiles hold the pairs of neighbours of the same
+    // tiles read turned, a column a row (and upside down or mirrored alike): those are counted.
+    TileLayout layout = read;
+    if (std::abs(layout.yDelta) == 1 && std::abs(layout.xDelta) == rowBits &&
+        !layout.hasColumnGroups()) {
+        std::swap(layout.xDelta, layout.yDelta);
+        if (layout.yDelta < 0) {
+            layout.offset += (layout.tileSize - 1) * layout.yDelta;
+            layout.yDelta = -layout.yDelta;
+        }
+    }
     const bool stacked = layout.yDelta == rowBits &&
                          int64_t(layout.tileDelta) == layout.tileSize * rowBits &&
                          layout.tileSize >= 2 && layout.tileSize <= GreyTiles<1>::kMaxSide &&

@@ -17,8 +17,8 @@ double innerAgreement(const uint8_t* bytes, int64_t length, const TileLayout& la
 
 // innerAgreement at `count` starts rowBytes apart, the first the layout's own, in one pass over
 // the rows: for layouts whose tiles are rows one after the other (a row rowBytes on from the
-// one before, a tile as many rows on as it is tall), and empty for others, or where a tile
-// would reach outside.
+// one before, a tile as many rows on as it is tall) or columns so, and empty for others, or
+// where a tile would reach outside.
 std::vector<double> innerAgreements(const uint8_t* bytes, int64_t length, const TileLayout& layout,
                                     int64_t tiles, int64_t rowBytes, int64_t count);
 

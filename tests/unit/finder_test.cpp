@@ -79,7 +79,8 @@ TEST(TileSeams, TilesOfAPictureContinueEachOtherInTheirOwnOrderOnly) {
     EXPECT_LT(seamCoherence(picture.data(), int64_t(picture.size()), mirrored, 64), truth - 0.3);
 }
 
-// The agreements at every start a row apart, counted in one pass, are those measured at each.
+// The agreements at every start a row (or column) apart, counted in one pass, are those
+// measured at each.
 TEST(TileSeams, AgreementsAtEveryRowStartAreThoseMeasuredAtEach) {
     const std::vector<uint8_t> rings = ringTiles();
     const struct {
@@ -89,6 +90,11 @@ TEST(TileSeams, AgreementsAtEveryRowStartAreThoseMeasuredAtEach) {
         {{7, 8, -1, 8, 64, 1, 1, 0, 0, 0}, 1},
         {{7, 16, -1, 16, 256, 1, 1, 0, 16, 16}, 2},
         {{10, 24, -1, 8, 192, 3, 8, 0, 0, 0}, 3},  // three planes a row apart, from inside a byte
+        // A byte a column, every way round and up.
+        {{0, 1, 8, 8, 64, 1, 1, 0, 0, 0}, 1},
+        {{7, -1, 8, 8, 64, 1, 1, 0, 0, 0}, 1},
+        {{56, 1, -8, 8, 64, 1, 1, 0, 0, 0}, 1},
+        {{63, -1, -8, 8, 64, 1, 1, 0, 0, 0}, 1},
     };
     for (const auto& [layout, rowBytes] : stacked) {
         const int64_t starts = layout.tileDelta / 8 / rowBytes;

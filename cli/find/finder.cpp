@@ -1,13 +1,11 @@
 #include "cli/find/finder.h"
 
 #include <algorithm>
-#include <atomic>
 #include <bit>
 #include <cmath>
 #include <cstring>
 #include <mutex>
 #include <optional>
-#include <thread>
 
 #include "cli/find/block_signal.h"
 #include "cli/find/candidates.h"
@@ -81,19 +79,6 @@ constexpr double kAlternativeShare = 0.5;
 struct Region {
     int64_t start, end;
 };
-
-template <typename Work>
-void parallelFor(int threads, size_t count, Work work) {
-    std::atomic<size_t> next{0};
-    auto worker = [&] {
-        for (size_t i; (i = next++) < count;) work(i);
-    };
-    std::vector<std::thread> pool;
-    const int helpers = std::min<int>(threads, int(count)) - 1;
-    for (int t = 0; t < helpers; ++t) pool.emplace_back(worker);
-    worker();
-    for (std::thread& t : pool) t.join();
-}
 
 // Runs of blocks whose signal, averaged over a few blocks, is hot; short cold gaps are
 // bridged. Code and tables reach the threshold now and then in a single block, seldom in
@@ -699,10 +684,10 @@ std::vector<Find> scanSource(const FinderOptions& options, const ReadAt& read, i
 
     auto judge = [&](std::vector<Region>& regions) {
         std::vector<std::vector<Find>> found(regions.size());
-        // A lone run shares out its trials instead.
-        WorkPool* trialPool = regions.size() == 1 ? &pool : nullptr;
-        parallelFor(threads, regions.size(), [&](size_t i) {
-            found[i] = readingsOf(read, regions[i], options.minConfidence, trialPool);
+        // The runs side by side, and the trials of each shared out too: a long run's trials
+        // keep a thread busy that is done with the short ones.
+        pool.run(regions.size(), [&](size_t i) {
+            found[i] = readingsOf(read, regions[i], options.minConfidence, &pool);
         });
         auto layoutOf = [&](size_t i) {
             return found[i].empty() ? std::string() : found[i].front().layout;
@@ -724,9 +709,8 @@ std::vector<Find> scanSource(const FinderOptions& options, const ReadAt& read, i
             for (size_t k = i + 1; k <= j; ++k) found[k].clear();
             i = j;
         }
-        parallelFor(threads, joined.size(), [&](size_t i) {
-            found[first[i]] = readingsOf(read, joined[i], options.minConfidence,
-                                         joined.size() == 1 ? &pool : nullptr);
+        pool.run(joined.size(), [&](size_t i) {
+            found[first[i]] = readingsOf(read, joined[i], options.minConfidence, &pool);
         });
         // Planes followed past their run's end may take in the runs after it.
         for (size_t i = 0; i < found.size(); ++i) {
@@ -755,7 +739,7 @@ std::vector<Find> scanSource(const FinderOptions& options, const ReadAt& read, i
         const int64_t batchEnd = std::min(blocks * kBlock, batch + batchBytes);
         const size_t chunks = size_t((batchEnd - batch + kChunkBytes - 1) / kChunkBytes);
         std::vector<std::vector<float>> signals(chunks);
-        parallelFor(threads, chunks, [&](size_t c) {
+        pool.run(chunks, [&](size_t c) {
             const int64_t from = batch + int64_t(c) * kChunkBytes;
             signals[c] =
                 blockSignals(read, size, far, from, std::min(batchEnd, from + kChunkBytes));

@@ -1,5 +1,7 @@
 #include "cli/find/work_pool.h"
 
+#include <algorithm>
+
 WorkPool::WorkPool(int threads) {
     for (int t = 1; t < threads; ++t) helpers_.emplace_back([this] { help(); });
 }
@@ -9,7 +11,7 @@ WorkPool::~WorkPool() {
         std::lock_guard<std::mutex> lock(mutex_);
         stopping_ = true;
     }
-    wake_.notify_all();
+    changed_.notify_all();
     for (std::thread& t : helpers_) t.join();
 }
 
@@ -18,38 +20,41 @@ void WorkPool::run(size_t count, const std::function<void(size_t)>& work) {
         for (size_t i = 0; i < count; ++i) work(i);
         return;
     }
+    Job job{&work, count};
     std::unique_lock<std::mutex> lock(mutex_);
-    work_ = &work;
-    count_ = count;
-    next_ = 0;
-    finished_ = 0;
-    ++round_;
-    wake_.notify_all();
-    while (next_ < count_) {
-        const size_t i = next_++;
-        lock.unlock();
-        work(i);
-        lock.lock();
-        ++finished_;
+    open_.push_back(&job);
+    changed_.notify_all();
+    while (job.finished < job.count) {
+        if (job.next < job.count) {
+            doItem(job, lock);
+        } else if (!doAnyItem(lock)) {
+            changed_.wait(lock);
+        }
     }
-    done_.wait(lock, [this] { return finished_ == count_; });
-    work_ = nullptr;
+}
+
+void WorkPool::doItem(Job& job, std::unique_lock<std::mutex>& lock) {
+    const size_t i = job.next++;
+    if (job.next == job.count) open_.erase(std::find(open_.begin(), open_.end(), &job));
+    const std::function<void(size_t)>& work = *job.work;
+    lock.unlock();
+    work(i);
+    lock.lock();
+    // The job's owner may return as soon as this is counted: the job is not touched after.
+    if (++job.finished == job.count) changed_.notify_all();
+}
+
+bool WorkPool::doAnyItem(std::unique_lock<std::mutex>& lock) {
+    if (open_.empty()) return false;
+    doItem(*open_.back(), lock);
+    return true;
 }
 
 void WorkPool::help() {
     std::unique_lock<std::mutex> lock(mutex_);
-    unsigned long seen = 0;
     for (;;) {
-        wake_.wait(lock, [&] { return stopping_ || (work_ && round_ != seen && next_ < count_); });
+        changed_.wait(lock, [this] { return stopping_ || !open_.empty(); });
         if (stopping_) return;
-        seen = round_;
-        while (work_ && next_ < count_) {
-            const size_t i = next_++;
-            const std::function<void(size_t)>& work = *work_;
-            lock.unlock();
-            work(i);
-            lock.lock();
-            if (++finished_ == count_) done_.notify_all();
-        }
+        doAnyItem(lock);
     }
 }

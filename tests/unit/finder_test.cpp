@@ -192,6 +192,10 @@ TEST(WorkPool, WorksOnEachIndexOnceInEveryRound) {
         pool.run(count, [&](size_t i) { ++times[i]; });
         for (size_t i = 0; i < count; ++i) EXPECT_EQ(times[i].load(), 1) << i << " of " << count;
     }
+    // Rounds run from within the work, as a file's runs run their trials.
+    std::vector<std::atomic<int>> times(9 * 13);
+    pool.run(9, [&](size_t i) { pool.run(13, [&](size_t j) { ++times[13 * i + j]; }); });
+    for (size_t k = 0; k < times.size(); ++k) EXPECT_EQ(times[k].load(), 1) << k;
 }
 
 // Pricing counts once must cost what coding the bits one by one costs, in any order, for the
@@ -395,14 +399,17 @@ std::vector<Find> findsOfPlanted(const std::vector<uint8_t>& picture, size_t len
     return Finder(FinderOptions{}).scanBytes(bytes.data(), int64_t(bytes.size()));
 }
 
-// 128 x 128 pixels, blank but for rectangles (each drawn over the others inverted), one bit a
-// pixel, cut into 8 x 8 tiles stored lowest bit first, tile after tile.
-std::vector<uint8_t> rectanglesLowestFirst(uint32_t seed) {
+// 128 x 128 pixels, blank but for `count` rectangles (each drawn over the others inverted) of
+// `smallest` to `smallest + spread - 1` pixels a side, one bit a pixel, cut into 8 x 8 tiles
+// stored lowest bit first, tile after tile.
+std::vector<uint8_t> rectanglesLowestFirst(uint32_t seed, int count = 6, int smallest = 3,
+                                           int spread = 20) {
     std::mt19937 random(seed);
     std::vector<std::vector<bool>> ink(128, std::vector<bool>(128, false));
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < count; ++i) {
         const int x = int(random() % 128), y = int(random() % 128);
-        const int w = 3 + int(random() % 20), h = 3 + int(random() % 20);
+        const int w = smallest + int(random() % unsigned(spread));
+        const int h = smallest + int(random() % unsigned(spread));
         for (int yy = y; yy < std::min(128, y + h); ++yy) {
             for (int xx = x; xx < std::min(128, x + w); ++xx) ink[yy][xx] = !ink[yy][xx];
         }
@@ -501,26 +508,19 @@ TEST(TileModel, BlankBitsALayoutLeavesUnreadDoNotCount) {
     EXPECT_NEAR(scoreLayout(spread.data(), int64_t(spread.size()), bitAByte, 256, 64), dense, 0.05);
 }
 
-// A 128 x 128 picture of large rectangles drawn over each other inverted, in 8 x 8 tiles
-// stored as a preset keeps them: the left half of each row in the low bits of a byte, the
-// right half in the high bits of the byte 8 on, the other halves blank. Tiles a row off read
-// other halves of rows; planted among random bytes, a little of those is read with every tile.
+// Large rectangles in 8 x 8 tiles stored as a preset keeps them: the left half of each row in
+// the low bits of a byte, the right half in the high bits of the byte 8 on, the other halves
+// blank. Tiles a row off read other halves of rows; planted among random bytes, a little of
+// those is read with every tile.
 TEST(Finder, ReadsRowsWhoseHalvesLieBytesApartFromWhereTheyStart) {
     const TileLayout halves = *presetLayout(318732);
     for (uint32_t seed = 1; seed <= 3; ++seed) {
-        std::mt19937 random(seed);
-        std::vector<std::vector<bool>> ink(128, std::vector<bool>(128, false));
-        for (int i = 0; i < 20; ++i) {
-            const int x = int(random() % 128), y = int(random() % 128);
-            const int w = 8 + int(random() % 40), h = 8 + int(random() % 40);
-            for (int yy = y; yy < std::min(128, y + h); ++yy) {
-                for (int xx = x; xx < std::min(128, x + w); ++xx) ink[yy][xx] = !ink[yy][xx];
-            }
-        }
-        EncodedSample sample(256 * 16);
-        sample.encode(halves, 256, [&](int64_t n, int64_t px, int64_t py, int64_t) {
-            return bool(ink[size_t(8 * (n / 16) + py)][size_t(8 * (n % 16) + px)]);
-        });
+        const std::vector<uint8_t> rows = rectanglesLowestFirst(seed, 20, 8, 40);
+        EncodedSample sample(2 * rows.size());
+        sample.encode(halves, int64_t(rows.size()) / 8,
+                      [&](int64_t n, int64_t px, int64_t py, int64_t) {
+                          return (rows[size_t(8 * n + py)] >> px) & 1;
+                      });
         const std::vector<Find> finds = findsOfPlanted(sample.bytes, 1 << 14);
         ASSERT_FALSE(finds.empty()) << "seed " << seed;
         EXPECT_EQ(finds[0].layout, "preset $0004dd0c layout") << "seed " << seed;

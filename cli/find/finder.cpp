@@ -673,14 +673,14 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     return finds;
 }
 
-std::vector<Find> scanSource(const FinderOptions& options, const ReadAt& read, int64_t size) {
+std::vector<Find> scanSource(const FinderOptions& options, WorkPool& pool, const ReadAt& read,
+                             int64_t size) {
     const int threads = std::max(1, options.threads);
     // The far neighbour: at most half the file away, at the same alignment.
     const int64_t far = std::min<int64_t>(BlockSignal::kFar, (size / 2) / 48 * 48);
     const int64_t blocks = (size + kBlock - 1) / kBlock;
     std::vector<Find> kept;
     RegionBuilder builder;
-    WorkPool pool(threads);
 
     auto judge = [&](std::vector<Region>& regions) {
         std::vector<std::vector<Find>> found(regions.size());
@@ -770,6 +770,10 @@ std::vector<Find> scanSource(const FinderOptions& options, const ReadAt& read, i
 
 }  // namespace
 
+Finder::Finder(FinderOptions options)
+    : options_(std::move(options)),
+      pool_(std::make_shared<WorkPool>(std::max(1, options_.threads))) {}
+
 double Finder::confidenceOf(double score, int64_t tiles) {
     const double certainty = 1.0 - std::exp(-double(tiles) / 24.0);
     return certainty / (1.0 + std::exp(-(score - 0.08) / 0.02));
@@ -781,7 +785,7 @@ std::vector<Find> Finder::scanBytes(const uint8_t* bytes, int64_t length) const 
         if (n > 0) std::memcpy(out, bytes + offset, size_t(n));
         return n;
     };
-    return scanSource(options_, read, length);
+    return scanSource(options_, *pool_, read, length);
 }
 
 bool Finder::scan(const std::string& path, std::vector<Find>& finds, std::string& reason) const {
@@ -796,6 +800,6 @@ bool Finder::scan(const std::string& path, std::vector<Find>& finds, std::string
         const std::lock_guard<std::mutex> lock(reading);
         return file.readAt(offset, out, count);
     };
-    finds = scanSource(options_, read, file.size());
+    finds = scanSource(options_, *pool_, read, file.size());
     return true;
 }

@@ -1,10 +1,13 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "decode/tile_layout.h"
+
+class WorkPool;
 
 // One place in a file that holds tile graphics, and the values that show them.
 struct Find {
@@ -30,7 +33,7 @@ struct FinderOptions {
 // memory stays the same for files of any size.
 class Finder {
 public:
-    explicit Finder(FinderOptions options) : options_(std::move(options)) {}
+    explicit Finder(FinderOptions options);
 
     // The finds of one file, best first; false with a reason when it cannot be read (a FIFO
     // or device is refused without waiting on it).
@@ -43,4 +46,7 @@ public:
 
 private:
     FinderOptions options_;
+    // Its threads serve every scan, so that scanning many small files does not start and stop
+    // them for each; scans may run side by side.
+    std::shared_ptr<WorkPool> pool_;
 };

@@ -352,20 +352,33 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
             at.offset = int32_t(8 * phase + c.layout.offset);
             return innerAgreement(bytes.data() + skip, int64_t(bytes.size()) - skip, at, tiles);
         };
-        const int64_t scoredAt = t.phase;
-        double best = agreementAt(t.phase);
         // Every start a row apart within a tile (a byte apart where a byte is a column), where
         // rows shift whole: planes a tile apart also start a plane off, and read as a picture
-        // with the planes of two tiles mixed.
+        // with the planes of two tiles mixed. Measured side by side where each start is read
+        // on its own.
         const int64_t step = std::abs(c.layout.yDelta) == 1 ? 1 : c.rowBytes;
         const int64_t starts = rowsShiftWhole(c.layout) ? c.tileBytes / step : 1;
+        auto phaseAt = [&](int64_t k) {
+            if (k == 0) return t.phase;
+            return ((t.phase + k * step) % c.tileBytes + c.tileBytes) % c.tileBytes;
+        };
+        std::vector<double> agreements(static_cast<size_t>(starts));
+        auto measure = [&](size_t i) {
+            agreements[i] = agreementAt(phaseAt(int64_t(i) - starts / 2));
+        };
+        if (pool && everyRow.empty()) {
+            pool->run(agreements.size(), measure);
+        } else {
+            for (size_t i = 0; i < agreements.size(); ++i) measure(i);
+        }
+        double best = agreements[size_t(starts / 2)];
+        const int64_t scoredAt = t.phase;
         for (int64_t k = -(starts / 2); k < starts - starts / 2; ++k) {
             if (k == 0) continue;
-            const int64_t phase = ((scoredAt + k * step) % c.tileBytes + c.tileBytes) % c.tileBytes;
-            const double agreement = agreementAt(phase);
+            const double agreement = agreements[size_t(k + starts / 2)];
             if (agreement > best) {
                 best = agreement;
-                t.phase = phase;
+                t.phase = ((scoredAt + k * step) % c.tileBytes + c.tileBytes) % c.tileBytes;
             }
         }
         return t;

@@ -338,6 +338,12 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     // the best reading's is measured again on the tiles it keeps.
     auto placeTiles = [&](Trial t) {
         const Candidate& c = *t.candidate;
+        // Every start a row apart within a tile (a byte apart where a byte is a column), where
+        // rows shift whole: planes a tile apart also start a plane off, and read as a picture
+        // with the planes of two tiles mixed.
+        const int64_t step = std::abs(c.layout.yDelta) == 1 ? 1 : c.rowBytes;
+        const int64_t starts = rowsShiftWhole(c.layout) ? c.tileBytes / step : 1;
+        if (starts == 1) return t;
         const int64_t tiles = std::min<int64_t>(kSeamBits / tileBitsOf(c.layout),
                                                 int64_t(bytes.size()) / c.tileBytes);
         const int64_t skip = middle(c, tiles * c.tileBytes);
@@ -352,16 +358,12 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
             at.offset = int32_t(8 * phase + c.layout.offset);
             return innerAgreement(bytes.data() + skip, int64_t(bytes.size()) - skip, at, tiles);
         };
-        // Every start a row apart within a tile (a byte apart where a byte is a column), where
-        // rows shift whole: planes a tile apart also start a plane off, and read as a picture
-        // with the planes of two tiles mixed. Measured side by side where each start is read
-        // on its own.
-        const int64_t step = std::abs(c.layout.yDelta) == 1 ? 1 : c.rowBytes;
-        const int64_t starts = rowsShiftWhole(c.layout) ? c.tileBytes / step : 1;
+        const int64_t scoredAt = t.phase;
         auto phaseAt = [&](int64_t k) {
-            if (k == 0) return t.phase;
-            return ((t.phase + k * step) % c.tileBytes + c.tileBytes) % c.tileBytes;
+            return k == 0 ? scoredAt
+                          : ((scoredAt + k * step) % c.tileBytes + c.tileBytes) % c.tileBytes;
         };
+        // Measured side by side where each start is read on its own.
         std::vector<double> agreements(static_cast<size_t>(starts));
         auto measure = [&](size_t i) {
             agreements[i] = agreementAt(phaseAt(int64_t(i) - starts / 2));
@@ -372,13 +374,10 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
             for (size_t i = 0; i < agreements.size(); ++i) measure(i);
         }
         double best = agreements[size_t(starts / 2)];
-        const int64_t scoredAt = t.phase;
         for (int64_t k = -(starts / 2); k < starts - starts / 2; ++k) {
-            if (k == 0) continue;
-            const double agreement = agreements[size_t(k + starts / 2)];
-            if (agreement > best) {
-                best = agreement;
-                t.phase = ((scoredAt + k * step) % c.tileBytes + c.tileBytes) % c.tileBytes;
+            if (k != 0 && agreements[size_t(k + starts / 2)] > best) {
+                best = agreements[size_t(k + starts / 2)];
+                t.phase = phaseAt(k);
             }
         }
         return t;

@@ -333,6 +333,23 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     const std::vector<Trial> fine = trials(kFineBytes, best);
     if (fine.empty()) return {};
 
+    // A reading's tiles where its seams are measured: from the middle of the run, at the
+    // reading's phase, as many as hold kSeamBits.
+    struct SeamSample {
+        const uint8_t* bytes;
+        int64_t length;
+        TileLayout layout;
+        int64_t tiles;
+    };
+    auto seamSample = [&](const Trial& t) {
+        const Candidate& c = *t.candidate;
+        TileLayout at = c.layout;
+        at.offset = int32_t(8 * t.phase + c.layout.offset);
+        const int64_t tiles = std::min<int64_t>(kSeamBits / tileBitsOf(c.layout),
+                                                int64_t(bytes.size()) / c.tileBytes);
+        const int64_t skip = middle(c, tiles * c.tileBytes);
+        return SeamSample{bytes.data() + skip, int64_t(bytes.size()) - skip, at, tiles};
+    };
     // Of the starts that keep a reading's rows in place, the one whose tiles hold no seam
     // between unrelated pixels (its own where they tie). The score stays the one measured:
     // the best reading's is measured again on the tiles it keeps.
@@ -344,19 +361,16 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         const int64_t step = std::abs(c.layout.yDelta) == 1 ? 1 : c.rowBytes;
         const int64_t starts = rowsShiftWhole(c.layout) ? c.tileBytes / step : 1;
         if (starts == 1) return t;
-        const int64_t tiles = std::min<int64_t>(kSeamBits / tileBitsOf(c.layout),
-                                                int64_t(bytes.size()) / c.tileBytes);
-        const int64_t skip = middle(c, tiles * c.tileBytes);
+        const SeamSample s = seamSample(t);
         TileLayout inRow = c.layout;  // at the start within a row that the phase is at
         inRow.offset = int32_t(8 * (t.phase % c.rowBytes) + c.layout.offset);
-        const std::vector<double> everyRow =
-            innerAgreements(bytes.data() + skip, int64_t(bytes.size()) - skip, inRow, tiles,
-                            c.rowBytes, c.tileBytes / c.rowBytes);
+        const std::vector<double> everyRow = innerAgreements(s.bytes, s.length, inRow, s.tiles,
+                                                             c.rowBytes, c.tileBytes / c.rowBytes);
         auto agreementAt = [&](int64_t phase) {
             if (!everyRow.empty()) return everyRow[size_t(phase / c.rowBytes)];
             TileLayout at = c.layout;
             at.offset = int32_t(8 * phase + c.layout.offset);
-            return innerAgreement(bytes.data() + skip, int64_t(bytes.size()) - skip, at, tiles);
+            return innerAgreement(s.bytes, s.length, at, s.tiles);
         };
         const int64_t scoredAt = t.phase;
         auto phaseAt = [&](int64_t k) {
@@ -425,23 +439,6 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
             font = true;
         }
     }
-    // A reading's tiles where its seams are measured: from the middle of the run, at the
-    // reading's phase, as many as hold kSeamBits.
-    struct SeamSample {
-        const uint8_t* bytes;
-        int64_t length;
-        TileLayout layout;
-        int64_t tiles;
-    };
-    auto seamSample = [&](const Trial& t) {
-        const Candidate& c = *t.candidate;
-        TileLayout at = c.layout;
-        at.offset = int32_t(8 * t.phase + c.layout.offset);
-        const int64_t tiles = std::min<int64_t>(kSeamBits / tileBitsOf(c.layout),
-                                                int64_t(bytes.size()) / c.tileBytes);
-        const int64_t skip = middle(c, tiles * c.tileBytes);
-        return SeamSample{bytes.data() + skip, int64_t(bytes.size()) - skip, at, tiles};
-    };
     auto seamsOf = [&](const Trial& t) {
         const SeamSample s = seamSample(t);
         return seamCoherence(s.bytes, s.length, s.layout, s.tiles);

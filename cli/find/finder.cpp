@@ -563,10 +563,11 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
             const int64_t rows = ((winner.phase - split->start) % 8 + 8) % 8;
             // Read together, planes must explain their bytes about as well as one at a time:
             // readings that take tiles of one plane for the planes of one tile may do better.
+            // Both start at the same row, so that neither is judged on tiles cut elsewhere.
             std::vector<std::pair<const Candidate*, int64_t>> which, alone;
             for (const Candidate& c : apart) which.push_back({&c, rows});
             for (const Candidate& c : searchCandidates()) {
-                if (byteRows8(c) && c.layout.bitplanes == 1) alone.push_back({&c, 0});
+                if (byteRows8(c) && c.layout.bitplanes == 1) alone.push_back({&c, rows});
             }
             const std::vector<Trial> together = trials(kFineBytes, which);
             const std::vector<Trial> single = trials(kFineBytes, alone);

@@ -49,6 +49,11 @@ constexpr double kMirrorSeams = 0.4;
 // Or by this much, where the mirror also explains the run better: only the layouts' priors put
 // the best one first.
 constexpr double kBetterSeams = 0.3;
+// Or by this much, where the mirror's tiles also continue the tiles below them clearly better
+// (by kBelowSeams, as a correlation): a transposed picture's tiles meet their neighbours at
+// rows that were columns, and rarely continue them either way.
+constexpr double kSideSeams = 0.1;
+constexpr double kBelowSeams = 0.05;
 // How much better a byte-a-column reading's tiles must continue the tiles below them upside
 // down (as a correlation) for the other bit to be taken as the top.
 constexpr double kUpsideDown = 0.05;
@@ -452,11 +457,23 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     if (!font) {
         winner = placeTiles(winner);
         const Trial best = winner;
-        double winnerSeams = seamsOf(best);
+        const double bestSeams = seamsOf(best);
+        double winnerSeams = bestSeams;
         // Placing tiles tries every start a row apart: a reading met again at another of
         // those is placed already.
         std::vector<std::pair<const Candidate*, int64_t>> placed = {
             {best.candidate, best.phase % best.candidate->rowBytes}};
+        // How well a one-bit reading's tiles continue the tiles below them, either way up.
+        auto belowOf = [&](const Trial& t) {
+            const SeamSample s = seamSample(t);
+            const DownSeams down = downSeams(s.bytes, s.length, s.layout, s.tiles);
+            return std::max(down.upright, down.upsideDown);
+        };
+        std::optional<double> bestBelow;
+        // A mirror that continues its neighbours both side by side and below, taken where no
+        // reading's seams alone are better enough.
+        std::optional<Trial> continuing;
+        double continuingSeams = 0;
         for (const Trial& t : fine) {
             const Candidate& c = *t.candidate;
             const Candidate& b = *best.candidate;
@@ -488,6 +505,17 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
                 winner = atBest;
                 winnerSeams = seams;
             }
+            if (mirror && c.layout.bitplanes == 1 && seams > bestSeams + kSideSeams &&
+                (!continuing || seams > continuingSeams)) {
+                if (!bestBelow) bestBelow = belowOf(best);
+                if (belowOf(atBest) > *bestBelow + kBelowSeams) {
+                    continuing = atBest;
+                    continuingSeams = seams;
+                }
+            }
+        }
+        if (continuing && winner.candidate == best.candidate && winner.phase == best.phase) {
+            winner = *continuing;
         }
     }
 

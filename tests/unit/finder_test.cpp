@@ -429,8 +429,9 @@ std::vector<uint8_t> rectanglesLowestFirst(uint32_t seed, int count = 6, int sma
 
 // The rectangles of rectanglesLowestFirst in 8 x 8 tiles of a byte a column, tile after tile:
 // columns left to right or right to left, either bit at the top.
-std::vector<uint8_t> rectangleColumns(uint32_t seed, bool fromTheRight, bool highestTop) {
-    const std::vector<uint8_t> rows = rectanglesLowestFirst(seed);
+std::vector<uint8_t> rectangleColumns(uint32_t seed, bool fromTheRight, bool highestTop,
+                                      int count = 6, int smallest = 3, int spread = 20) {
+    const std::vector<uint8_t> rows = rectanglesLowestFirst(seed, count, smallest, spread);
     const TileLayout columns{(fromTheRight ? 56 : 0) + (highestTop ? 7 : 0),
                              highestTop ? -1 : 1,
                              fromTheRight ? -8 : 8,
@@ -471,6 +472,26 @@ TEST(Finder, ReadsColumnsTheirOwnWayRoundAndUp) {
         }
     }
     EXPECT_GE(readAsColumns, 18);
+}
+
+// Read with each tile's columns as its rows, a few large shapes explain themselves about as
+// well, and their tiles meet side by side nearly as well; only their own reading's tiles also
+// continue the tiles below them.
+TEST(Finder, ReadsLargeShapesStoredAsColumnsAsColumns) {
+    int ownReading = 0;
+    for (uint32_t seed = 1; seed <= 20; ++seed) {
+        for (const bool fromTheRight : {false, true}) {
+            for (const bool highestTop : {false, true}) {
+                const std::string name =
+                    std::string("1 bit, a byte a column") + (fromTheRight ? " from the right" : "") +
+                    (highestTop ? ", highest bit at the top" : ", lowest bit at the top");
+                const std::vector<Find> finds = findsOfPlanted(
+                    rectangleColumns(seed, fromTheRight, highestTop, 3, 10, 60), 1 << 14);
+                ownReading += !finds.empty() && finds[0].layout == name;
+            }
+        }
+    }
+    EXPECT_GE(ownReading, 46);  // of 80
 }
 
 // Tiles read upside down continue each other side by side as well as the right way up, but only

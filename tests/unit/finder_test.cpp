@@ -483,7 +483,8 @@ TEST(Finder, ReadsLargeShapesStoredAsColumnsAsColumns) {
         for (const bool fromTheRight : {false, true}) {
             for (const bool highestTop : {false, true}) {
                 const std::string name =
-                    std::string("1 bit, a byte a column") + (fromTheRight ? " from the right" : "") +
+                    std::string("1 bit, a byte a column") +
+                    (fromTheRight ? " from the right" : "") +
                     (highestTop ? ", highest bit at the top" : ", lowest bit at the top");
                 const std::vector<Find> finds = findsOfPlanted(
                     rectangleColumns(seed, fromTheRight, highestTop, 3, 10, 60), 1 << 14);

@@ -98,11 +98,15 @@ private:
 
     void split(int64_t at) {
         splitFor_ = at;
-        for (int k = 0; k < side_ * side_ * kPlanes; ++k) {
-            byteOf_[k] = int32_t((splitFor_ + relative_[k]) >> 3);
-            placeOf_[k] = uint8_t((splitFor_ + relative_[k]) & 7);
-            const int pixel = k / kPlanes;
-            planePlaceOf_[k % kPlanes][pixel / side_ * kMaxSide + pixel % side_] = placeOf_[k];
+        for (int y = 0, k = 0; y < side_; ++y) {
+            for (int x = 0; x < side_; ++x) {
+                for (int p = 0; p < kPlanes; ++p, ++k) {
+                    const int64_t at = splitFor_ + relative_[k];
+                    byteOf_[k] = int32_t(at >> 3);
+                    placeOf_[k] = uint8_t(at & 7);
+                    planePlaceOf_[p][y * kMaxSide + x] = placeOf_[k];
+                }
+            }
         }
         runsDown_ = -1;
         for (int down = 0; down < 2 && runsDown_ < 0 && side_ % 8 == 0; ++down) {

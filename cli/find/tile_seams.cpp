@@ -93,19 +93,41 @@ double seams(const uint8_t* bytes, int64_t length, const TileLayout& layout, int
 // innerAgreement at `count` starts a row apart, where a layout's tiles are its rows one after
 // the other (each row `rowBits` on from the one before, a tile `side` rows on from the one
 // before): the tiles at every start hold the same rows, cut in other places. The rows are read
-// once and their pairs of neighbours counted once; returns nothing where a tile would reach
-// outside.
+// once and their pairs of neighbours counted once; as innerAgreement does, each start counts
+// only its tiles that lie within the bytes. Returns nothing where the first tile does not.
 template <int kPlanes>
 std::vector<double> stackedAgreements(const uint8_t* bytes, int64_t length,
                                       const TileLayout& layout, int64_t tiles, int64_t count) {
     const int64_t side = layout.tileSize;
-    const int64_t rows = (tiles + (count + side - 1) / side + 1) * side;
     GreyTiles<kPlanes> reader(layout);
-    std::vector<uint8_t> grey(size_t(rows * side));
-    for (int64_t t = 0; t * side < rows; ++t) {
-        const int64_t base = layout.offset + t * int64_t(layout.tileDelta);
-        if (!reader.fits(base, 8 * length)) return {};
-        reader.read(bytes, base, &grey[size_t(t * side * side)], int(side));
+    const int64_t bits = 8 * length;
+    if (!reader.fits(layout.offset, bits)) return {};
+    // The tiles each start reads, and the rows that takes.
+    std::vector<int64_t> within(static_cast<size_t>(count));
+    int64_t rows = 0;
+    for (int64_t k = 0; k < count; ++k) {
+        int64_t n = 0;
+        const int64_t first = layout.offset + k * int64_t(layout.yDelta);
+        while (n < tiles && reader.fits(first + n * int64_t(layout.tileDelta), bits)) ++n;
+        within[size_t(k)] = n;
+        rows = std::max(rows, k + n * side);
+    }
+    // The rows are read a tile of the layout at a time: the last may reach past the bytes,
+    // where it is read from zeros (its rows past the bytes are never counted).
+    const int64_t readTiles = (rows + side - 1) / side;
+    const uint8_t* from = bytes;
+    std::vector<uint8_t> padded;
+    if (readTiles > 0 &&
+        !reader.fits(layout.offset + (readTiles - 1) * int64_t(layout.tileDelta), bits)) {
+        const int64_t past = layout.offset + readTiles * int64_t(layout.tileDelta);
+        padded.assign(size_t(std::max(length, past / 8 + 8)), 0);
+        std::memcpy(padded.data(), bytes, size_t(length));
+        from = padded.data();
+    }
+    std::vector<uint8_t> grey(size_t(readTiles * side * side));
+    for (int64_t t = 0; t < readTiles; ++t) {
+        reader.read(from, layout.offset + t * int64_t(layout.tileDelta),
+                    &grey[size_t(t * side * side)], int(side));
     }
     // Equal neighbours along each row, and between each row and the next.
     std::vector<int64_t> along(size_t(rows) + 1, 0), down(size_t(rows), 0);
@@ -123,13 +145,17 @@ std::vector<double> stackedAgreements(const uint8_t* bytes, int64_t length,
     for (int64_t j = 0; j < rows; ++j)
         downSum[size_t(j) + 1] = downSum[size_t(j)] + down[size_t(j)];
     std::vector<double> agreements;
-    const double pairs = double(tiles * 2 * side * (side - 1));
     for (int64_t k = 0; k < count; ++k) {
-        const int64_t last = k + tiles * side;  // the rows k .. last - 1
+        const int64_t n = within[size_t(k)];
+        if (n == 0) {
+            agreements.push_back(0);
+            continue;
+        }
+        const int64_t last = k + n * side;  // the rows k .. last - 1
         int64_t equal =
             along[size_t(last)] - along[size_t(k)] + downSum[size_t(last - 1)] - downSum[size_t(k)];
-        for (int64_t t = 1; t < tiles; ++t) equal -= down[size_t(k + t * side - 1)];  // seams
-        agreements.push_back(pairs > 0 ? double(equal) / pairs : 0);
+        for (int64_t t = 1; t < n; ++t) equal -= down[size_t(k + t * side - 1)];  // seams
+        agreements.push_back(double(equal) / double(n * 2 * side * (side - 1)));
     }
     return agreements;
 }
@@ -193,6 +219,39 @@ double seamCoherence(const uint8_t* bytes, int64_t length, const TileLayout& lay
     return measured(kSeams, bytes, length, layout, tiles);
 }
 
+namespace {
+
+// The correlation of the rows `above` of each tile with the rows `below` of the tile `width`
+// on, `side` pixels a row: its greatest over the widths of 2 tiles up to half of them. The
+// pixels set in each are counted once, for all widths.
+[[gnu::target_clones("popcnt", "default")]] double mostCorrelated(
+    const std::vector<uint32_t>& above, const std::vector<uint32_t>& below, int side) {
+    const size_t tiles = above.size();
+    std::vector<int64_t> aboveSet(tiles + 1, 0), belowSet(tiles + 1, 0);  // of the first n
+    for (size_t t = 0; t < tiles; ++t) {
+        aboveSet[t + 1] = aboveSet[t] + std::popcount(above[t]);
+        belowSet[t + 1] = belowSet[t] + std::popcount(below[t]);
+    }
+    double best = 0;
+    for (size_t width = 2; 2 * width <= tiles; ++width) {
+        int64_t both = 0;
+        for (size_t t = 0; t + width < tiles; ++t)
+            both += std::popcount(above[t] & below[t + width]);
+        const int64_t inAbove = aboveSet[tiles - width];
+        const int64_t inBelow = belowSet[tiles] - belowSet[width];
+        const double n = double(tiles - width) * side;
+        const double spread =
+            double(inAbove) * (n - double(inAbove)) * double(inBelow) * (n - double(inBelow));
+        if (spread > 0) {
+            best = std::max(
+                best, (n * double(both) - double(inAbove) * double(inBelow)) / std::sqrt(spread));
+        }
+    }
+    return best;
+}
+
+}  // namespace
+
 DownSeams downSeams(const uint8_t* bytes, int64_t length, const TileLayout& layout, int64_t tiles) {
     constexpr int kMaxSide = GreyTiles<1>::kMaxSide;
     const int side = layout.tileSize;
@@ -211,27 +270,5 @@ DownSeams downSeams(const uint8_t* bytes, int64_t length, const TileLayout& layo
         tops.push_back(top);
         bottoms.push_back(bottom);
     }
-    // The correlation of the rows `above` of each tile with the rows `below` of the tile
-    // `width` on.
-    auto correlation = [&](const std::vector<uint32_t>& above, const std::vector<uint32_t>& below,
-                           size_t width) {
-        int64_t both = 0, inAbove = 0, inBelow = 0;
-        for (size_t t = 0; t + width < above.size(); ++t) {
-            both += std::popcount(above[t] & below[t + width]);
-            inAbove += std::popcount(above[t]);
-            inBelow += std::popcount(below[t + width]);
-        }
-        const double n = double(above.size() - width) * side;
-        const double spread =
-            double(inAbove) * (n - double(inAbove)) * double(inBelow) * (n - double(inBelow));
-        return spread > 0
-                   ? (n * double(both) - double(inAbove) * double(inBelow)) / std::sqrt(spread)
-                   : 0.0;
-    };
-    DownSeams best = {0, 0};
-    for (size_t width = 2; 2 * width <= tops.size(); ++width) {
-        best.upright = std::max(best.upright, correlation(bottoms, tops, width));
-        best.upsideDown = std::max(best.upsideDown, correlation(tops, bottoms, width));
-    }
-    return best;
+    return {mostCorrelated(bottoms, tops, side), mostCorrelated(tops, bottoms, side)};
 }

@@ -98,14 +98,17 @@ TEST(TileSeams, AgreementsAtEveryRowStartAreThoseMeasuredAtEach) {
     };
     for (const auto& [layout, rowBytes] : stacked) {
         const int64_t starts = layout.tileDelta / 8 / rowBytes;
-        const std::vector<double> all =
-            innerAgreements(rings.data(), int64_t(rings.size()), layout, 20, rowBytes, starts);
-        ASSERT_EQ(int64_t(all.size()), starts);
-        for (int64_t k = 0; k < starts; ++k) {
-            TileLayout at = layout;
-            at.offset += int32_t(8 * k * rowBytes);
-            EXPECT_DOUBLE_EQ(all[size_t(k)],
-                             innerAgreement(rings.data(), int64_t(rings.size()), at, 20));
+        // Some tiles, or as many as the bytes hold: starts further in hold one fewer.
+        for (const int64_t tiles : {int64_t(20), int64_t(rings.size()) * 8 / layout.tileDelta}) {
+            const std::vector<double> all = innerAgreements(rings.data(), int64_t(rings.size()),
+                                                            layout, tiles, rowBytes, starts);
+            ASSERT_EQ(int64_t(all.size()), starts);
+            for (int64_t k = 0; k < starts; ++k) {
+                TileLayout at = layout;
+                at.offset += int32_t(8 * k * rowBytes);
+                EXPECT_DOUBLE_EQ(all[size_t(k)],
+                                 innerAgreement(rings.data(), int64_t(rings.size()), at, tiles));
+            }
         }
     }
     const TileLayout tileApart{7, 8, -1, 8, 128, 2, 64, 0, 0, 0};

@@ -18,6 +18,20 @@ constexpr double kDivisorSlack = 0.08;
 constexpr double kSameHalves = 0.2;
 constexpr int64_t kOpening = 16;  // a run opening with its first glyph has it here
 
+// Of the first n - lag bits, how many differ from the bit `lag` (1 to 63) on.
+[[gnu::target_clones("popcnt", "default")]] int64_t changes(const std::vector<uint64_t>& bits,
+                                                            int64_t n, int64_t lag) {
+    int64_t differ = 0;
+    for (int64_t w = 0; 64 * w < n - lag; ++w) {
+        const uint64_t on = (bits[size_t(w)] >> lag) | (bits[size_t(w) + 1] << (64 - lag));
+        uint64_t x = bits[size_t(w)] ^ on;
+        const int64_t left = n - lag - 64 * w;  // bits of this word still compared
+        if (left < 64) x &= (uint64_t(1) << left) - 1;
+        differ += std::popcount(x);
+    }
+    return differ;
+}
+
 }  // namespace
 
 std::optional<GlyphRows> GlyphRows::of(const uint8_t* bytes, int64_t length) {
@@ -35,11 +49,12 @@ std::optional<GlyphRows> GlyphRows::of(const uint8_t* bytes, int64_t length) {
     if (density < 0.1 || density > 0.8) return std::nullopt;
 
     // How often a row's blankness repeats a period later, for each period.
+    std::vector<uint64_t> blankBits(size_t(n / 64 + 2), 0);
+    for (int64_t i = 0; i < n; ++i)
+        blankBits[size_t(i / 64)] |= uint64_t(blank[size_t(i)]) << (i % 64);
     std::vector<double> agreement(kTallest + 1, 0.0);
     for (int64_t h = 1; h <= kTallest; ++h) {
-        int64_t same = 0;
-        for (int64_t i = 0; i + h < n; ++i) same += blank[size_t(i)] == blank[size_t(i + h)];
-        agreement[size_t(h)] = double(same) / double(n - h);
+        agreement[size_t(h)] = double(n - h - changes(blankBits, n, h)) / double(n - h);
     }
     std::vector<double> sorted(agreement.begin() + 1, agreement.end());
     std::sort(sorted.begin(), sorted.end());

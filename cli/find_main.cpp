@@ -155,7 +155,9 @@ int main(int argc, char** argv) {
     app.add_option("FILE", files, "the files to search")->required();
     std::optional<int64_t> top, threads;
     addIntegerOption<int64_t>(app, "--top", top, 0, 1000000, "10", "finds per file, best first");
-    std::string minConfidenceText = "0.5";
+    char defaultConfidence[16];
+    std::snprintf(defaultConfidence, sizeof defaultConfidence, "%g", FinderOptions{}.minConfidence);
+    std::string minConfidenceText = defaultConfidence;
     app.add_option("--min-confidence", minConfidenceText,
                    "leave out finds below this confidence, from 0 to 1")
         ->capture_default_str()

@@ -117,10 +117,11 @@ std::vector<double> stackedAgreements(const uint8_t* bytes, int64_t length,
     const int64_t readTiles = (rows + side - 1) / side;
     const uint8_t* from = bytes;
     std::vector<uint8_t> padded;
-    if (readTiles > 0 &&
-        !reader.fits(layout.offset + (readTiles - 1) * int64_t(layout.tileDelta), bits)) {
-        const int64_t past = layout.offset + readTiles * int64_t(layout.tileDelta);
-        padded.assign(size_t(std::max(length, past / 8 + 8)), 0);
+    const int64_t lastBase = layout.offset + (readTiles - 1) * int64_t(layout.tileDelta);
+    if (readTiles > 0 && !reader.fits(lastBase, bits)) {
+        int64_t size = length;
+        while (!reader.fits(lastBase, 8 * size)) size += 64;
+        padded.assign(size_t(size), 0);
         std::memcpy(padded.data(), bytes, size_t(length));
         from = padded.data();
     }

@@ -66,6 +66,9 @@ constexpr double kLostSeams = 0.1;
 // The seams planes read together must reach to replace the best reading: less than another
 // reading's, as their shared edges already tell that they belong together.
 constexpr double kApartSeams = 0.6;
+// Rows of at least this many planes, a byte each, start at the plane the coherence of the
+// planes tells (below); with fewer, the trials at every phase tell it well enough.
+constexpr int kOrderedPlanes = 5;
 constexpr double kStrokeTrust = 0.4;
 constexpr int64_t kStrokeBytes = 8192;  // bytes the strokes are followed over, at most
 constexpr double kCounting = 0.5;       // the share of numbers counting on of a table
@@ -181,6 +184,43 @@ int64_t lineLag(const TileLayout& layout) {
     if (std::abs(layout.xDelta) == 1 && layout.yDelta % 8 == 0) return std::abs(layout.yDelta) / 8;
     if (std::abs(layout.yDelta) == 1 && layout.xDelta % 8 == 0) return std::abs(layout.xDelta) / 8;
     return 0;
+}
+
+// Tiles whose rows are a byte of each plane in turn, the first plane first: 8 pixels a row.
+bool rowsOfPlaneBytes(const TileLayout& layout) {
+    return layout.tileSize == 8 && std::abs(layout.xDelta) == 1 && layout.bitplaneDelta == 8 &&
+           layout.yDelta == 8 * layout.bitplanes;
+}
+
+// Of rows of `planes` bytes, one a plane, starting at bytes[0], the byte the first plane is
+// at. A picture's planes grow less coherent from its highest bit down (each byte against the
+// same plane a row on, beyond chance), so a row ends where the least coherent plane meets the
+// most, whichever comes first in the bytes.
+int64_t firstPlaneOfRows(const uint8_t* bytes, int64_t length, int planes) {
+    std::vector<double> coherence(static_cast<size_t>(planes), 0.0);
+    for (int r = 0; r < planes; ++r) {
+        int64_t agree = 0, pairs = 0, ones = 0;
+        for (int64_t i = r; i + planes < length; i += planes) {
+            agree += 8 - std::popcount(uint8_t(bytes[i] ^ bytes[i + planes]));
+            ones += std::popcount(bytes[i]);
+            pairs += 8;
+        }
+        if (pairs == 0) return 0;
+        const double p = double(ones) / double(pairs), chance = p * p + (1 - p) * (1 - p);
+        if (chance < 1)
+            coherence[size_t(r)] = (double(agree) / double(pairs) - chance) / (1 - chance);
+    }
+    int64_t first = 0;
+    double widest = -1;
+    for (int r = 0; r < planes; ++r) {
+        const double step =
+            std::abs(coherence[size_t(r)] - coherence[size_t((r + planes - 1) % planes)]);
+        if (step > widest) {
+            widest = step;
+            first = r;
+        }
+    }
+    return first;
 }
 
 // 8 x 8 tiles whose every byte is a row of a plane, the next row the next byte: one plane, or
@@ -517,6 +557,16 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         if (continuing && winner.candidate == best.candidate && winner.phase == best.phase) {
             winner = *continuing;
         }
+    }
+
+    // Many planes a byte each explain their bytes about as well wherever a row starts among
+    // them; which byte is the first plane is told by the planes' coherence instead.
+    if (!font && rowsOfPlaneBytes(winner.candidate->layout) &&
+        winner.candidate->layout.bitplanes >= kOrderedPlanes) {
+        const int64_t first =
+            firstPlaneOfRows(bytes.data() + winner.phase, int64_t(bytes.size()) - winner.phase,
+                             winner.candidate->layout.bitplanes);
+        winner.phase = (winner.phase + first) % winner.candidate->tileBytes;
     }
 
     // Columns upside down continue each other side by side as well as the right way up, but

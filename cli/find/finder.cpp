@@ -488,6 +488,10 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         const SeamSample s = seamSample(t);
         return seamCoherence(s.bytes, s.length, s.layout, s.tiles);
     };
+    auto downSeamsOf = [&](const Trial& t) {
+        const SeamSample s = seamSample(t);
+        return downSeams(s.bytes, s.length, s.layout, s.tiles);
+    };
     // Readings that mirror or transpose a picture's tiles explain it about as well, and a
     // layout's prior would always pick the same one; but only the picture's own keeps its
     // tiles continuing each other across their seams. Of the readings that explain the run
@@ -505,8 +509,7 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
             {best.candidate, best.phase % best.candidate->rowBytes}};
         // How well a one-bit reading's tiles continue the tiles below them, either way up.
         auto belowOf = [&](const Trial& t) {
-            const SeamSample s = seamSample(t);
-            const DownSeams down = downSeams(s.bytes, s.length, s.layout, s.tiles);
+            const DownSeams down = downSeamsOf(t);
             return std::max(down.upright, down.upsideDown);
         };
         std::optional<double> bestBelow;
@@ -572,8 +575,7 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     // Columns upside down continue each other side by side as well as the right way up, but
     // not the tiles below them.
     if (!font && byteColumns(*winner.candidate)) {
-        const SeamSample s = seamSample(winner);
-        const DownSeams down = downSeams(s.bytes, s.length, s.layout, s.tiles);
+        const DownSeams down = downSeamsOf(winner);
         const Candidate* flipped = columnsMirrored(*winner.candidate, false);
         if (flipped && down.upsideDown > down.upright + kUpsideDown) {
             const std::vector<Trial> upright = trials(kFineBytes, {{flipped, winner.phase}});

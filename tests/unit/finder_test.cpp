@@ -430,6 +430,18 @@ std::vector<uint8_t> rectanglesLowestFirst(uint32_t seed, int count = 6, int sma
     return bytes;
 }
 
+// Tiles of one bit a pixel stored lowest bit first, a byte a row, stored again in `layout`
+// into `length` bytes.
+std::vector<uint8_t> storedAs(const std::vector<uint8_t>& rows, const TileLayout& layout,
+                              size_t length) {
+    EncodedSample sample(length);
+    sample.encode(layout, int64_t(rows.size()) / 8,
+                  [&](int64_t n, int64_t px, int64_t py, int64_t) {
+                      return (rows[size_t(8 * n + py)] >> px) & 1;
+                  });
+    return sample.bytes;
+}
+
 // The rectangles of rectanglesLowestFirst in 8 x 8 tiles of a byte a column, tile after tile:
 // columns left to right or right to left, either bit at the top.
 std::vector<uint8_t> rectangleColumns(uint32_t seed, bool fromTheRight, bool highestTop,
@@ -445,12 +457,7 @@ std::vector<uint8_t> rectangleColumns(uint32_t seed, bool fromTheRight, bool hig
                              0,
                              0,
                              0};
-    EncodedSample sample(rows.size());
-    sample.encode(columns, int64_t(rows.size()) / 8,
-                  [&](int64_t n, int64_t px, int64_t py, int64_t) {
-                      return (rows[size_t(8 * n + py)] >> px) & 1;
-                  });
-    return sample.bytes;
+    return storedAs(rows, columns, rows.size());
 }
 
 // Columns the other way round read alike but for their seams, and columns upside down alike
@@ -541,12 +548,8 @@ TEST(Finder, ReadsRowsWhoseHalvesLieBytesApartFromWhereTheyStart) {
     const TileLayout halves = *presetLayout(318732);
     for (uint32_t seed = 1; seed <= 3; ++seed) {
         const std::vector<uint8_t> rows = rectanglesLowestFirst(seed, 20, 8, 40);
-        EncodedSample sample(2 * rows.size());
-        sample.encode(halves, int64_t(rows.size()) / 8,
-                      [&](int64_t n, int64_t px, int64_t py, int64_t) {
-                          return (rows[size_t(8 * n + py)] >> px) & 1;
-                      });
-        const std::vector<Find> finds = findsOfPlanted(sample.bytes, 1 << 14);
+        const std::vector<Find> finds =
+            findsOfPlanted(storedAs(rows, halves, 2 * rows.size()), 1 << 14);
         ASSERT_FALSE(finds.empty()) << "seed " << seed;
         EXPECT_EQ(finds[0].layout, "preset $0004dd0c layout") << "seed " << seed;
         EXPECT_EQ((finds[0].start - 5000) % 16, 0) << "seed " << seed;

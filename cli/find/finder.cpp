@@ -10,6 +10,7 @@
 #include "cli/find/block_signal.h"
 #include "cli/find/candidates.h"
 #include "cli/find/counting_bytes.h"
+#include "cli/find/format_blanks.h"
 #include "cli/find/glyph_rows.h"
 #include "cli/find/plane_distance.h"
 #include "cli/find/text_bytes.h"
@@ -279,6 +280,7 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     const int64_t sampleLength = std::min(length, kSampleBytes);
     std::vector<uint8_t> bytes(size_t(std::min(length, int64_t(1) << 20)), 0);
     read(region.start, bytes.data(), int64_t(bytes.size()));
+    const std::vector<uint8_t> blanks = formatBlanks(bytes.data(), int64_t(bytes.size()));
 
     // Trials read from the middle of the run, which what precedes and follows the graphics
     // reaches least, a whole number of tiles in, so that phases keep their meaning.
@@ -289,7 +291,7 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     };
     auto trials = [&](int64_t budget,
                       const std::vector<std::pair<const Candidate*, int64_t>>& which,
-                      bool greyLevels = true) {
+                      bool greyLevels = true, bool leaveBlanks = false) {
         std::vector<std::optional<Trial>> tried(which.size());
         auto tryOne = [&](size_t k) {
             const auto& [c, phase] = which[k];
@@ -300,8 +302,10 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
             const int64_t fit =
                 std::min(std::min(budget, sampleLength) / c->coveredBytes, room / c->tileBytes);
             if (fit < 4) return;
-            const double s = scoreLayout(bytes.data() + at, int64_t(bytes.size()) - at,
-                                         judgedLayout(*c), fit, c->coveredBytes, greyLevels);
+            const double s =
+                scoreLayout(bytes.data() + at, int64_t(bytes.size()) - at, judgedLayout(*c), fit,
+                            c->coveredBytes, greyLevels,
+                            leaveBlanks && !blanks.empty() ? blanks.data() + at : nullptr);
             tried[k] = Trial{s + kPriorWeight * c->prior, s, c, phase};
         };
         if (pool) {
@@ -320,7 +324,7 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     // First every layout at the first byte, on a few tiles. A layout that leaves some bits of
     // its tiles unread and whose rows are not read whole a row on reads little but blank bits
     // where it starts out of place: it starts where most of what it leaves unread is blank.
-    std::vector<std::pair<const Candidate*, int64_t>> first;
+    std::vector<std::pair<const Candidate*, int64_t>> first, sparse;
     for (const Candidate& c : searchCandidates()) {
         int64_t phase = 0;
         if (tileBitsOf(c.layout) < 8 * c.tileBytes && !rowsShiftWhole(c.layout)) {
@@ -336,6 +340,7 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
                     phase = k;
                 }
             }
+            sparse.push_back({&c, phase});
         }
         first.push_back({&c, phase});
     }
@@ -559,6 +564,19 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         }
         if (continuing && winner.candidate == best.candidate && winner.phase == best.phase) {
             winner = *continuing;
+        }
+    }
+
+    // Where a format leaves many bits blank, readings of all bits read them as pixels, which
+    // explain nothing yet look coherent; a layout that leaves them unread is measured on the
+    // rest alone. Without them, one that leaves them unread and explains the rest better is
+    // the format's.
+    if (!font && !blanks.empty() && !sparse.empty()) {
+        const std::vector<Trial> leaving = trials(kFineBytes, sparse, true, true);
+        const std::vector<Trial> reading =
+            trials(kFineBytes, {{winner.candidate, winner.phase}}, true, true);
+        if (!leaving.empty() && !reading.empty() && leaving.front().score > reading.front().score) {
+            winner = leaving.front();
         }
     }
 

@@ -5,6 +5,7 @@ set(QUORVANE_FINDER_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/candidates.cpp
   ${CMAKE_CURRENT_LIST_DIR}/counting_bytes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/finder.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/format_blanks.cpp
   ${CMAKE_CURRENT_LIST_DIR}/glyph_rows.cpp
   ${CMAKE_CURRENT_LIST_DIR}/plane_distance.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text_bytes.cpp

@@ -99,23 +99,26 @@ struct GreyResidues {
 
 // Reads up to `tiles` tiles, stopping at the first that would reach outside, and calls
 // onTile(grey, side) with each tile read (see GreyResidues::count), then visit(tile, context,
-// bit) for each bit read, its context that of ModelCounts::byNeighbours. The number of planes
-// is fixed for each instance, so that the loops over planes unroll. Returns the tiles read.
+// bit) for each bit read but those set in `blank` (which, where given, is as long as the
+// bytes), its context that of ModelCounts::byNeighbours. The number of planes is fixed for
+// each instance, so that the loops over planes unroll. Returns the tiles read.
 template <int kPlanes, typename Visit, typename OnTile>
-int64_t visitBits(const uint8_t* bytes, int64_t length, const TileLayout& layout, int64_t tiles,
-                  Visit&& visit, OnTile&& onTile) {
+int64_t visitBits(const uint8_t* bytes, int64_t length, const uint8_t* blank,
+                  const TileLayout& layout, int64_t tiles, Visit&& visit, OnTile&& onTile) {
     const int side = layout.tileSize;
     GreyTiles<kPlanes> reader(layout);
     // A tile, row 0 and column 0 its neighbours: row 0 stays blank, as a top row has no
     // neighbour above.
     uint8_t grey[kMaxSide + 1][kMaxSide + 1] = {};
     uint8_t previousTileColumn[kMaxSide] = {};  // right column of the tile before
+    uint8_t blanks[kMaxSide][kMaxSide + 1];     // the tile's bits set in `blank`, by pixel
     const int64_t bits = 8 * length;
     int64_t t = 0;
     for (; t < tiles; ++t) {
         const int64_t base = layout.offset + t * int64_t(layout.tileDelta);
         if (!reader.fits(base, bits)) break;
         reader.read(bytes, base, &grey[1][1], kMaxSide + 1);
+        if (blank) reader.read(blank, base, &blanks[0][0], kMaxSide + 1);
         for (int y = 0; y < side; ++y) {
             grey[y + 1][0] = previousTileColumn[y];  // the left neighbour of column 0
             previousTileColumn[y] = grey[y + 1][side];
@@ -141,7 +144,14 @@ int64_t visitBits(const uint8_t* bytes, int64_t length, const TileLayout& layout
                                              ((row[x] >> shift) & 1u);
                     coded[x] = uint16_t(context << 1 | ((g >> shift) & 1u));
                 }
-                for (int x = 0; x < side; ++x) visit(t, coded[x] >> 1u, coded[x] & 1u);
+                if (!blank) {
+                    for (int x = 0; x < side; ++x) visit(t, coded[x] >> 1u, coded[x] & 1u);
+                    continue;
+                }
+                for (int x = 0; x < side; ++x) {
+                    if (((blanks[y][x] >> shift) & 1u) == 0)
+                        visit(t, coded[x] >> 1u, coded[x] & 1u);
+                }
             }
         }
     }
@@ -152,17 +162,17 @@ constexpr auto kNoTile = [](const auto&, int) {};
 
 // Counts the bits, and where `greyBits` is given the grey levels, whose cost it sets.
 template <int kPlanes>
-void countTiles(const uint8_t* bytes, int64_t length, const TileLayout& layout, int64_t tiles,
-                ModelCounts& counts, double* greyBits) {
+void countTiles(const uint8_t* bytes, int64_t length, const uint8_t* blank,
+                const TileLayout& layout, int64_t tiles, ModelCounts& counts, double* greyBits) {
     auto visit = [&](int64_t, unsigned context, unsigned bit) {
         ++counts.byNeighbours[context][bit];
     };
     if (!greyBits) {
-        counts.tiles = visitBits<kPlanes>(bytes, length, layout, tiles, visit, kNoTile);
+        counts.tiles = visitBits<kPlanes>(bytes, length, blank, layout, tiles, visit, kNoTile);
         return;
     }
     GreyResidues<kPlanes> residues;
-    counts.tiles = visitBits<kPlanes>(bytes, length, layout, tiles, visit,
+    counts.tiles = visitBits<kPlanes>(bytes, length, blank, layout, tiles, visit,
                                       [&](const uint8_t(&grey)[kMaxSide + 1][kMaxSide + 1],
                                           int side) { residues.count(grey, side); });
     greyBits[0] = residues.levelBits();
@@ -184,13 +194,13 @@ template <int kPlanes>
 void saveTiles(const uint8_t* bytes, int64_t length, const TileLayout& layout, int64_t tiles,
                std::vector<float>& saved) {
     ModelCounts counts;
-    countTiles<kPlanes>(bytes, length, layout, tiles, counts, nullptr);
+    countTiles<kPlanes>(bytes, length, nullptr, layout, tiles, counts, nullptr);
     float byNeighbours[8 * 64][2];
     costsOf(counts.byNeighbours, byNeighbours);
     std::vector<float> cost(size_t(counts.tiles), 0.0f);
     std::vector<uint32_t> ones(size_t(counts.tiles), 0), read(size_t(counts.tiles), 0);
     visitBits<kPlanes>(
-        bytes, length, layout, counts.tiles,
+        bytes, length, nullptr, layout, counts.tiles,
         [&](int64_t t, unsigned context, unsigned bit) {
             cost[size_t(t)] += byNeighbours[context][bit];
             ones[size_t(t)] += bit;
@@ -209,8 +219,8 @@ void saveTiles(const uint8_t* bytes, int64_t length, const TileLayout& layout, i
     }
 }
 
-using TileCounter = void (*)(const uint8_t*, int64_t, const TileLayout&, int64_t, ModelCounts&,
-                             double*);
+using TileCounter = void (*)(const uint8_t*, int64_t, const uint8_t*, const TileLayout&, int64_t,
+                             ModelCounts&, double*);
 constexpr TileCounter kCounters[] = {countTiles<1>, countTiles<2>, countTiles<3>, countTiles<4>,
                                      countTiles<5>, countTiles<6>, countTiles<7>, countTiles<8>};
 using TileSaver = void (*)(const uint8_t*, int64_t, const TileLayout&, int64_t,
@@ -259,7 +269,7 @@ int64_t blankUnreadBits(const uint8_t* bytes, int64_t length, const TileLayout& 
 }
 
 double scoreLayout(const uint8_t* bytes, int64_t length, const TileLayout& layout, int64_t tiles,
-                   int64_t coveredBytes, bool greyLevels) {
+                   int64_t coveredBytes, bool greyLevels, const uint8_t* blank) {
     const int side = layout.tileSize;
     const int planes = layout.greyPlanes();
     if (tiles <= 0 || side <= 0 || side > kMaxSide || planes <= 0 || planes > 8 || length <= 0) {
@@ -267,11 +277,14 @@ double scoreLayout(const uint8_t* bytes, int64_t length, const TileLayout& layou
     }
     ModelCounts counts;
     double greyBits[2] = {};  // the levels by how often each comes, and by their neighbours
-    const bool grey = greyLevels && planes >= kGreyPlanes && planes <= kGreyMostPlanes;
-    kCounters[planes - 1](bytes, length, layout, tiles, counts, grey ? greyBits : nullptr);
+    // Whole grey levels would count a format's blank bits as part of them.
+    const bool grey = greyLevels && !blank && planes >= kGreyPlanes && planes <= kGreyMostPlanes;
+    kCounters[planes - 1](bytes, length, blank, layout, tiles, counts, grey ? greyBits : nullptr);
     if (counts.tiles == 0) return 0;
     // Per bit of the bytes covered (but for those it leaves unread that are blank in every
-    // tile), or per bit read where a layout reads bits more than once.
+    // tile), or per bit read where a layout reads bits more than once. A format's blank bits
+    // that it reads are covered too, but save nothing: a layout that leaves them unread
+    // explains the same bits in fewer.
     const double read = double(counts.tiles) * side * side * planes;
     const double covered =
         std::max(read, double(counts.tiles) *

@@ -24,8 +24,12 @@
 // Where there are planes, whole grey levels are also predicted from their neighbours (unless
 // `greyLevels` is false), and the better of the two models counts: a smooth picture's lower
 // planes look like noise bit by bit.
+//
+// `blank`, where given, is as long as the bytes and sets a format's blank bits (see
+// formatBlanks): a layout that reads them saves nothing on them, though they count as
+// covered, so that one that leaves them unread is judged on the rest of the bits alone.
 double scoreLayout(const uint8_t* bytes, int64_t length, const TileLayout& layout, int64_t tiles,
-                   int64_t coveredBytes, bool greyLevels = true);
+                   int64_t coveredBytes, bool greyLevels = true, const uint8_t* blank = nullptr);
 
 // Of the bits of the bytes a tile covers that the layout leaves unread, how many are the same
 // in every one of the middle half of up to `tiles` tiles: bits a layout's format leaves blank,

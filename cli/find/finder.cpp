@@ -696,14 +696,18 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
                                                                   c.spanBytes - c.tileBytes) -
                               keptFrom;
     const uint8_t* kept = bytes.data() + keptFrom;
-    // The score, the seams and so the confidence are those of what is kept, in its middle.
+    // The score, the seams and so the confidence are those of what is kept, in its middle. Its
+    // blank bits save nothing: tables of numbers whose high bytes are 0 look coherent through
+    // them alone.
     const double runScore = winner.score;
     double score = winner.score;
     const int64_t fineTiles = std::min(kFineBytes / c.coveredBytes, keptTiles);
     if (fineTiles >= 4) {
         const int64_t skip = (keptTiles - fineTiles) / 2 * c.tileBytes;
+        const std::vector<uint8_t> keptBlanks = formatBlanks(kept, keptBytes);
         score =
-            scoreLayout(kept + skip, keptBytes - skip, judgedLayout(c), fineTiles, c.coveredBytes);
+            scoreLayout(kept + skip, keptBytes - skip, judgedLayout(c), fineTiles, c.coveredBytes,
+                        true, keptBlanks.empty() ? nullptr : keptBlanks.data() + skip);
     }
     const int64_t seamTiles = std::min(kSeamBits / tileBitsOf(c.layout), keptTiles);
     const int64_t seamSkip = (keptTiles - seamTiles) / 2 * c.tileBytes;

@@ -11,6 +11,7 @@
 #include "cli/find/adaptive_bits.h"
 #include "cli/find/block_signal.h"
 #include "cli/find/counting_bytes.h"
+#include "cli/find/format_blanks.h"
 #include "cli/find/glyph_rows.h"
 #include "cli/find/grey_tiles.h"
 #include "cli/find/plane_distance.h"
@@ -534,6 +535,24 @@ TEST(TileModel, BlankBitsALayoutLeavesUnreadDoNotCount) {
     const double sparse = scoreLayout(spread.data(), int64_t(spread.size()), bitAByte, 256, 64);
     EXPECT_GT(dense, 0.1);
     EXPECT_NEAR(sparse, dense, 0.05);
+    // Kept instead with the halves of each row in the low bits of some bytes and the high bits
+    // of others, blank bits read as pixels look coherent: as a format's blank bits they save
+    // nothing, for a layout that reads them or not. Random bytes have none.
+    const TileLayout halves = *presetLayout(318732);
+    const std::vector<uint8_t> kept = storedAs(packed, halves, 2 * packed.size());
+    const std::vector<uint8_t> blank = formatBlanks(kept.data(), int64_t(kept.size()));
+    ASSERT_EQ(blank.size(), kept.size());
+    EXPECT_EQ(std::count(blank.begin(), blank.end(), 0xF0), std::ssize(kept) / 2);
+    EXPECT_EQ(std::count(blank.begin(), blank.end(), 0x0F), std::ssize(kept) / 2);
+    const double readAll = scoreLayout(kept.data(), int64_t(kept.size()), rows, 512, 8);
+    const double readPicture =
+        scoreLayout(kept.data(), int64_t(kept.size()), rows, 512, 8, true, blank.data());
+    const double halvesRead = scoreLayout(kept.data(), int64_t(kept.size()), halves, 256, 16);
+    EXPECT_LT(readPicture, readAll - 0.01);
+    EXPECT_DOUBLE_EQ(
+        scoreLayout(kept.data(), int64_t(kept.size()), halves, 256, 16, true, blank.data()),
+        halvesRead);
+    EXPECT_TRUE(formatBlanks(randomBytes(4096, 5).data(), 4096).empty());
     // Nor where a few tiles are of something else.
     const std::vector<uint8_t> noise = randomBytes(4 * 64, 3);
     std::copy(noise.begin(), noise.end(), spread.begin());

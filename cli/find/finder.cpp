@@ -34,6 +34,7 @@ constexpr int64_t kSampleBytes = 48 << 10;  // what the layouts are tried on, at
 constexpr int64_t kCoarseBytes = 512;
 constexpr int64_t kPhaseBytes = 512;
 constexpr int64_t kFineBytes = 6144;
+constexpr int64_t kBlankTrialBytes = 2048;  // readings weighed without a format's blank bits
 constexpr size_t kFinalists = 4;
 // Finalists with planes tried at every phase, and the most bytes their tiles may hold.
 constexpr size_t kEveryPhaseFinalists = 2;
@@ -572,9 +573,9 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     // rest alone. Without them, one that leaves them unread and explains the rest better is
     // the format's.
     if (!font && !blanks.empty() && !sparse.empty()) {
-        const std::vector<Trial> leaving = trials(kFineBytes, sparse, true, true);
+        const std::vector<Trial> leaving = trials(kBlankTrialBytes, sparse, true, true);
         const std::vector<Trial> reading =
-            trials(kFineBytes, {{winner.candidate, winner.phase}}, true, true);
+            trials(kBlankTrialBytes, {{winner.candidate, winner.phase}}, true, true);
         if (!leaving.empty() && !reading.empty() && leaving.front().score > reading.front().score) {
             winner = leaving.front();
         }

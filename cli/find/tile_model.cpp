@@ -99,10 +99,11 @@ struct GreyResidues {
 
 // Reads up to `tiles` tiles, stopping at the first that would reach outside, and calls
 // onTile(grey, side) with each tile read (see GreyResidues::count), then visit(tile, context,
-// bit) for each bit read but those set in `blank` (which, where given, is as long as the
-// bytes), its context that of ModelCounts::byNeighbours. The number of planes is fixed for
-// each instance, so that the loops over planes unroll. Returns the tiles read.
-template <int kPlanes, typename Visit, typename OnTile>
+// bit) for each bit read but those set in `blank` (kBlanks; as long as the bytes), its context
+// that of ModelCounts::byNeighbours. The number of planes is fixed for each instance, so that
+// the loops over planes unroll, and so is whether bits are left out, which costs the loop
+// over pixels even where none are. Returns the tiles read.
+template <int kPlanes, bool kBlanks, typename Visit, typename OnTile>
 int64_t visitBits(const uint8_t* bytes, int64_t length, const uint8_t* blank,
                   const TileLayout& layout, int64_t tiles, Visit&& visit, OnTile&& onTile) {
     const int side = layout.tileSize;
@@ -118,7 +119,7 @@ int64_t visitBits(const uint8_t* bytes, int64_t length, const uint8_t* blank,
         const int64_t base = layout.offset + t * int64_t(layout.tileDelta);
         if (!reader.fits(base, bits)) break;
         reader.read(bytes, base, &grey[1][1], kMaxSide + 1);
-        if (blank) reader.read(blank, base, &blanks[0][0], kMaxSide + 1);
+        if constexpr (kBlanks) reader.read(blank, base, &blanks[0][0], kMaxSide + 1);
         for (int y = 0; y < side; ++y) {
             grey[y + 1][0] = previousTileColumn[y];  // the left neighbour of column 0
             previousTileColumn[y] = grey[y + 1][side];
@@ -144,13 +145,10 @@ int64_t visitBits(const uint8_t* bytes, int64_t length, const uint8_t* blank,
                                              ((row[x] >> shift) & 1u);
                     coded[x] = uint16_t(context << 1 | ((g >> shift) & 1u));
                 }
-                if (!blank) {
-                    for (int x = 0; x < side; ++x) visit(t, coded[x] >> 1u, coded[x] & 1u);
-                    continue;
-                }
                 for (int x = 0; x < side; ++x) {
-                    if (((blanks[y][x] >> shift) & 1u) == 0)
+                    if (!kBlanks || ((blanks[y][x] >> shift) & 1u) == 0) {
                         visit(t, coded[x] >> 1u, coded[x] & 1u);
+                    }
                 }
             }
         }
@@ -168,13 +166,17 @@ void countTiles(const uint8_t* bytes, int64_t length, const uint8_t* blank,
         ++counts.byNeighbours[context][bit];
     };
     if (!greyBits) {
-        counts.tiles = visitBits<kPlanes>(bytes, length, blank, layout, tiles, visit, kNoTile);
+        counts.tiles =
+            blank
+                ? visitBits<kPlanes, true>(bytes, length, blank, layout, tiles, visit, kNoTile)
+                : visitBits<kPlanes, false>(bytes, length, nullptr, layout, tiles, visit, kNoTile);
         return;
     }
+    // Whole grey levels are counted only where no bits are left out.
     GreyResidues<kPlanes> residues;
-    counts.tiles = visitBits<kPlanes>(bytes, length, blank, layout, tiles, visit,
-                                      [&](const uint8_t(&grey)[kMaxSide + 1][kMaxSide + 1],
-                                          int side) { residues.count(grey, side); });
+    counts.tiles = visitBits<kPlanes, false>(bytes, length, nullptr, layout, tiles, visit,
+                                             [&](const uint8_t(&grey)[kMaxSide + 1][kMaxSide + 1],
+                                                 int side) { residues.count(grey, side); });
     greyBits[0] = residues.levelBits();
     greyBits[1] = residues.bits();
 }
@@ -199,7 +201,7 @@ void saveTiles(const uint8_t* bytes, int64_t length, const TileLayout& layout, i
     costsOf(counts.byNeighbours, byNeighbours);
     std::vector<float> cost(size_t(counts.tiles), 0.0f);
     std::vector<uint32_t> ones(size_t(counts.tiles), 0), read(size_t(counts.tiles), 0);
-    visitBits<kPlanes>(
+    visitBits<kPlanes, false>(
         bytes, length, nullptr, layout, counts.tiles,
         [&](int64_t t, unsigned context, unsigned bit) {
             cost[size_t(t)] += byNeighbours[context][bit];

@@ -212,7 +212,8 @@ int main(int argc, char** argv) {
         "| finds above the default confidence per 10 MiB without graphics | %.1f (%lld in %.1f "
         "MiB) | 1 |\n",
         falsePer10MiB, (long long)cleanFinds, double(cleanBytes) / 1048576);
-    std::printf("| scanning speed, %d threads | %.1f MB/s | 20 MB/s |\n", options.threads,
+    std::printf("| scanning speed, %d thread%s | %.1f MB/s | 20 MB/s |\n", options.threads,
+                options.threads == 1 ? "" : "s",
                 seconds > 0 ? double(scannedBytes) / seconds / 1e6 : 0);
     std::cout << "\n| layout | found at rank 1 |\n|---|---|\n";
     for (const auto& [name, tally] : byLayout)

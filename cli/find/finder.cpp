@@ -78,6 +78,7 @@ constexpr double kCounting = 0.5;       // the share of numbers counting on of a
 // readings of a font explain it about as well, other data clearly better.
 constexpr double kFontSlack = 0.08;
 constexpr int64_t kFollowedGlyphs = 64;  // glyphs a font is followed back over, at most
+constexpr int64_t kSymbolGlyphs = 32;    // and past them, to a blank first glyph
 constexpr double kPriorWeight = 0.006;   // orders layouts that explain the data equally well
 // Other readings of a run follow the best: at most this many, explaining at most this much
 // less (in bits per bit), their confidence at most this share of the best one's, so that by
@@ -473,6 +474,20 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
                 if (sum > most) {
                     most = sum;
                     followed = k;
+                }
+            }
+            // The glyphs of control characters come first in many fonts, and are symbols
+            // unlike the letters: a blank glyph among them right after whatever precedes the
+            // font (most character sets begin with NUL) opens it.
+            uint8_t before = 0;  // the byte before those read back, where there is one
+            if (region.start + first > back) read(region.start + first - back - 1, &before, 1);
+            for (int64_t k = followed + 1; k <= std::min(back / h, followed + kSymbolGlyphs); ++k) {
+                const uint8_t* glyph = preceding.data() + back - k * h;
+                const uint8_t previous = glyph == preceding.data() ? before : glyph[-1];
+                if (previous != 0 &&
+                    std::all_of(glyph, glyph + h, [](uint8_t b) { return b == 0; })) {
+                    followed = k;
+                    break;
                 }
             }
             first -= followed * h;

@@ -396,6 +396,28 @@ TEST(Finder, JoinsTheTwoPartsOfASplitFont) {
     EXPECT_EQ(((8 * finds[0].start + finds[0].values.offset - 7) / 8 - (at + 4)) % 8, 0);
 }
 
+// A font whose symbols come first, unlike its letters (ink in every row), opens at its first
+// glyph, blank as most character sets' first is, right after what precedes it: glyphs 6 rows
+// tall put 8 x 8 tiles in place only from there.
+TEST(Finder, OpensAFontAtItsBlankFirstGlyphBeforeSymbolsUnlikeItsLetters) {
+    for (uint32_t seed = 1; seed <= 3; ++seed) {
+        std::vector<uint8_t> bytes = randomBytes(1 << 16, seed);
+        std::vector<uint8_t> glyphs = font(6, seed);
+        std::mt19937 random(seed);
+        std::fill(glyphs.begin() + 4, glyphs.begin() + 4 + 6, 0);
+        for (size_t i = 4 + 6; i < 4 + 6 * 32; ++i) glyphs[i] = uint8_t(random() | 0x81);
+        const int64_t at = 40001;
+        std::copy(glyphs.begin(), glyphs.end(), bytes.begin() + at);
+        const std::vector<Find> finds =
+            Finder(FinderOptions{}).scanBytes(bytes.data(), int64_t(bytes.size()));
+        ASSERT_FALSE(finds.empty()) << "seed " << seed;
+        EXPECT_EQ(finds[0].start, at + 4) << "seed " << seed;
+        // Either bit order: the glyphs are nearly symmetric.
+        EXPECT_EQ(((8 * finds[0].start + finds[0].values.offset) / 8 - (at + 4)) % 8, 0)
+            << "seed " << seed;
+    }
+}
+
 // The default search's finds in `length` random bytes with `picture` at byte 5000.
 std::vector<Find> findsOfPlanted(const std::vector<uint8_t>& picture, size_t length) {
     std::vector<uint8_t> bytes = randomBytes(length, 12);

@@ -77,9 +77,11 @@ constexpr double kCounting = 0.5;       // the share of numbers counting on of a
 // How much less a font's rows may explain than the best reading: transposed and stacked
 // readings of a font explain it about as well, other data clearly better.
 constexpr double kFontSlack = 0.08;
-constexpr int64_t kFollowedGlyphs = 64;  // glyphs a font is followed back over, at most
-constexpr int64_t kSymbolGlyphs = 32;    // and past them, to a blank first glyph
-constexpr double kPriorWeight = 0.006;   // orders layouts that explain the data equally well
+// Glyphs a font is followed back over, at most: a character set's, as a run may open near
+// the end of a font whose first glyphs look cold (blank and shaded ones, braille dots).
+constexpr int64_t kFollowedGlyphs = 256;
+constexpr int64_t kSymbolGlyphs = 32;   // and past those, to a blank first glyph
+constexpr double kPriorWeight = 0.006;  // orders layouts that explain the data equally well
 // Other readings of a run follow the best: at most this many, explaining at most this much
 // less (in bits per bit), their confidence at most this share of the best one's, so that by
 // default only the best is shown.

@@ -39,7 +39,10 @@ fi
 # Real files: console fonts (unpacked) and VGA BIOS images.
 fonts=(/usr/share/consolefonts/*.psf.gz)
 [ "$small" = --small ] && fonts=(/usr/share/consolefonts/default8x16.psf.gz
-                                  /usr/share/consolefonts/iso01.f08.psf.gz)
+                                  /usr/share/consolefonts/iso01.f08.psf.gz
+                                  /usr/share/consolefonts/iso06.f08.psf.gz
+                                  /usr/share/consolefonts/gr8x6.psf.gz
+                                  /usr/share/consolefonts/brl-12.psf.gz)
 for font in "${fonts[@]}"; do
   gunzip -c "$font" > "$corpus/real/$(basename "$font" .gz)"
 done

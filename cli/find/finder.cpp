@@ -464,36 +464,53 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         // run (blank and shaded glyphs look cold). Glyphs are followed back as far as together
         // they look like the font's.
         int64_t first = glyphs->start;
-        if (glyphs->height % 8 != 0) {
-            const int64_t h = glyphs->height;
-            const int64_t back = std::min(region.start + first, kFollowedGlyphs * h) / h * h;
-            std::vector<uint8_t> preceding(static_cast<size_t>(back));
-            read(region.start + first - back, preceding.data(), back);
+        const int64_t h = glyphs->height;
+        // The bytes before the run's first glyph, with the byte before them where there is
+        // one (else 0) and the first glyph after them.
+        const int64_t back = std::min(region.start + first, kFollowedGlyphs * h);
+        std::vector<uint8_t> around(static_cast<size_t>(1 + back + h), 0);
+        const int64_t from = region.start + first - back;
+        const int64_t lead = from > 0 ? 1 : 0;
+        read(from - lead, around.data() + 1 - lead, back + h + lead);
+        const uint8_t* preceding = around.data() + 1;
+        // Most character sets begin with a blank glyph (NUL) right after whatever precedes
+        // the font.
+        auto opens = [&](const uint8_t* glyph) {
+            return glyph[-1] != 0 &&
+                   std::all_of(glyph, glyph + h, [](uint8_t b) { return b == 0; });
+        };
+        if (h % 8 != 0) {
             double sum = 0, most = 0;
             int64_t followed = 0;
             for (int64_t k = 1; k <= back / h; ++k) {
-                sum += glyphs->evidence(preceding.data() + back - k * h);
+                sum += glyphs->evidence(preceding + back - k * h);
                 if (sum > most) {
                     most = sum;
                     followed = k;
                 }
             }
             // The glyphs of control characters come first in many fonts, and are symbols
-            // unlike the letters: a blank glyph among them right after whatever precedes the
-            // font (most character sets begin with NUL) opens it.
-            uint8_t before = 0;  // the byte before those read back, where there is one
-            if (region.start + first > back) read(region.start + first - back - 1, &before, 1);
+            // unlike the letters: a blank glyph among them opens the font.
             for (int64_t k = followed + 1; k <= std::min(back / h, followed + kSymbolGlyphs); ++k) {
-                const uint8_t* glyph = preceding.data() + back - k * h;
-                const uint8_t previous = glyph == preceding.data() ? before : glyph[-1];
-                if (previous != 0 &&
-                    std::all_of(glyph, glyph + h, [](uint8_t b) { return b == 0; })) {
+                if (opens(preceding + back - k * h)) {
                     followed = k;
                     break;
                 }
             }
             first -= followed * h;
             if (followed > 0) fontStart = first;
+        } else {
+            // Glyphs a multiple of 8 rows tall put tiles in place from any glyph, but where
+            // their blank rows were counted with a table of code points after the font, they
+            // can be cut a row or two off. A blank glyph that opens the font, before one
+            // with ink in its first row, tells where glyphs start.
+            for (int64_t p = back - 1; p >= 0; --p) {
+                if (opens(preceding + p) && preceding[p + h] != 0) {
+                    first -= back - p;
+                    fontStart = first;
+                    break;
+                }
+            }
         }
         const int64_t fontPhase = (first % 8 + 8) % 8;
         for (const Candidate& c : searchCandidates()) {

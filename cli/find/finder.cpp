@@ -284,6 +284,8 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     const int64_t sampleLength = std::min(length, kSampleBytes);
     std::vector<uint8_t> bytes(size_t(std::min(length, int64_t(1) << 20)), 0);
     read(region.start, bytes.data(), int64_t(bytes.size()));
+    // The blank bits of these bytes: trials on the planes read apart below, which take their
+    // place, leave none out.
     const std::vector<uint8_t> blanks = formatBlanks(bytes.data(), int64_t(bytes.size()));
 
     // Trials read from the middle of the run, which what precedes and follows the graphics
@@ -306,10 +308,10 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
             const int64_t fit =
                 std::min(std::min(budget, sampleLength) / c->coveredBytes, room / c->tileBytes);
             if (fit < 4) return;
-            const double s =
-                scoreLayout(bytes.data() + at, int64_t(bytes.size()) - at, judgedLayout(*c), fit,
-                            c->coveredBytes, greyLevels,
-                            leaveBlanks && !blanks.empty() ? blanks.data() + at : nullptr);
+            const double s = scoreLayout(
+                bytes.data() + at, int64_t(bytes.size()) - at, judgedLayout(*c), fit,
+                c->coveredBytes, greyLevels,
+                leaveBlanks && blanks.size() == bytes.size() ? blanks.data() + at : nullptr);
             tried[k] = Trial{s + kPriorWeight * c->prior, s, c, phase};
         };
         if (pool) {

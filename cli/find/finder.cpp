@@ -475,12 +475,6 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         const int64_t lead = from > 0 ? 1 : 0;
         read(from - lead, around.data() + 1 - lead, back + h + lead);
         const uint8_t* preceding = around.data() + 1;
-        // Most character sets begin with a blank glyph (NUL) right after whatever precedes
-        // the font.
-        auto opens = [&](const uint8_t* glyph) {
-            return glyph[-1] != 0 &&
-                   std::all_of(glyph, glyph + h, [](uint8_t b) { return b == 0; });
-        };
         if (h % 8 != 0) {
             double sum = 0, most = 0;
             int64_t followed = 0;
@@ -494,7 +488,7 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
             // The glyphs of control characters come first in many fonts, and are symbols
             // unlike the letters: a blank glyph among them opens the font.
             for (int64_t k = followed + 1; k <= std::min(back / h, followed + kSymbolGlyphs); ++k) {
-                if (opens(preceding + back - k * h)) {
+                if (GlyphRows::opensFont(preceding + back - k * h, h)) {
                     followed = k;
                     break;
                 }
@@ -507,7 +501,7 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
             // can be cut a row or two off. A blank glyph that opens the font, before one
             // with ink in its first row, tells where glyphs start.
             for (int64_t p = back - 1; p >= 0; --p) {
-                if (opens(preceding + p) && preceding[p + h] != 0) {
+                if (GlyphRows::opensFont(preceding + p, h) && preceding[p + h] != 0) {
                     first -= back - p;
                     fontStart = first;
                     break;

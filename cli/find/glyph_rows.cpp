@@ -141,11 +141,9 @@ std::optional<GlyphRows> GlyphRows::of(const uint8_t* bytes, int64_t length) {
     const auto seldom = std::min_element(joined.begin(), joined.end());
     if (double(*seldom) + tie < double(joined[size_t(start)])) start = seldom - joined.begin();
 
-    // Most character sets begin with a blank glyph (NUL) right after whatever precedes the
-    // font, a header or code: where the run opens so, that is where glyphs start.
+    // Where the run opens with a font's first glyph, that is where glyphs start.
     for (int64_t p = 1; p < kOpening && p + height <= length; ++p) {
-        if (bytes[p - 1] == 0) continue;
-        if (std::all_of(bytes + p, bytes + p + height, [](uint8_t b) { return b == 0; })) {
+        if (opensFont(bytes + p, height)) {
             start = p % height;
             break;
         }
@@ -156,6 +154,10 @@ std::optional<GlyphRows> GlyphRows::of(const uint8_t* bytes, int64_t length) {
     for (int64_t r = 0; r < height; ++r)
         blankRows[size_t(r)] = std::clamp(empty[size_t((start + r) % height)] / glyphs, 0.02, 0.98);
     return GlyphRows{height, start, blankRows, density};
+}
+
+bool GlyphRows::opensFont(const uint8_t* glyph, int64_t height) {
+    return glyph[-1] != 0 && std::all_of(glyph, glyph + height, [](uint8_t b) { return b == 0; });
 }
 
 double GlyphRows::strokes(const uint8_t* bytes, int64_t length, int64_t lag) {

@@ -19,6 +19,11 @@ struct GlyphRows {
     // The glyph rows of bytes[0..length), if they show clearly.
     static std::optional<GlyphRows> of(const uint8_t* bytes, int64_t length);
 
+    // Whether the `height` bytes from glyph[0] are a blank glyph right after a byte that is
+    // not blank (glyph[-1]): most character sets begin with one (NUL) right after whatever
+    // precedes the font, a header or code.
+    static bool opensFont(const uint8_t* glyph, int64_t height);
+
     // How well bytes with ink continue the ink of the byte `lag` before, beyond chance, where
     // that byte is the row above (or the column before): strokes run down a glyph or across
     // a picture (near 1), while the bytes of a record have little to do with each other (near

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <optional>
 
+#include "cli/find/beyond_chance.h"
 #include "cli/find/block_signal.h"
 #include "cli/find/candidates.h"
 #include "cli/find/counting_bytes.h"
@@ -211,9 +212,8 @@ int64_t firstPlaneOfRows(const uint8_t* bytes, int64_t length, int planes) {
             pairs += 8;
         }
         if (pairs == 0) return 0;
-        const double p = double(ones) / double(pairs), chance = p * p + (1 - p) * (1 - p);
-        if (chance < 1)
-            coherence[size_t(r)] = (double(agree) / double(pairs) - chance) / (1 - chance);
+        coherence[size_t(r)] =
+            agreementBeyondChance(double(agree) / double(pairs), double(ones) / double(pairs));
     }
     int64_t first = 0;
     double widest = -1;

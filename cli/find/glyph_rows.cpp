@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "cli/find/beyond_chance.h"
+
 namespace {
 
 constexpr int64_t kShortest = 6, kTallest = 32;
@@ -171,10 +173,9 @@ double GlyphRows::strokes(const uint8_t* bytes, int64_t length, int64_t lag) {
         pairs += 8;
     }
     if (pairs == 0) return 0;
-    const double p = double(ones) / double(8 * inked);
-    const double chance = p * p + (1 - p) * (1 - p);
-    if (chance >= 1) return 0;
-    return std::clamp((double(agree) / double(pairs) - chance) / (1 - chance), 0.0, 1.0);
+    return std::clamp(
+        agreementBeyondChance(double(agree) / double(pairs), double(ones) / double(8 * inked)), 0.0,
+        1.0);
 }
 
 double GlyphRows::evidence(const uint8_t* glyph) const {

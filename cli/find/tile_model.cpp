@@ -73,7 +73,10 @@ struct GreyResidues {
         for (int y = 1; y < side; ++y) {
             const uint8_t* row = grey[y + 1];
             const uint8_t* above = grey[y];
-            for (int x = 0; x < side; ++x) {
+            // A whole row at once, however wide the tile, so that the loop has a fixed length
+            // and runs on vectors: each pixel's count, as context * kLevels + residue.
+            uint8_t counted[kMaxSide];
+            for (int x = 0; x < kMaxSide; ++x) {
                 const int a = row[x] >> shift, b = above[x + 1] >> shift, c = above[x] >> shift;
                 // The median of a, b and a + b - c, without branches: random data would
                 // mispredict them at every pixel.
@@ -81,8 +84,10 @@ struct GreyResidues {
                 const int predicted = std::max(low, std::min(high, a + b - c));
                 const int activity = std::abs(a - c) + std::abs(b - c);
                 const int context = int(activity > 0) + int(activity > kLevels / 8);
-                ++counts[context][((row[x + 1] >> shift) - predicted) & mask];
+                counted[x] =
+                    uint8_t(context * kLevels + (((row[x + 1] >> shift) - predicted) & mask));
             }
+            for (int x = 0; x < side; ++x) ++counts[counted[x] / kLevels][counted[x] % kLevels];
         }
         for (int y = 0; y < side; ++y) {
             for (int x = 0; x < side; ++x) ++levels[grey[y + 1][x + 1] >> shift];

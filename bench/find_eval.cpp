@@ -176,13 +176,18 @@ int main(int argc, char** argv) {
                 }
             }
             if (verbose && rank != 1) {
-                // The first overlapping find with the truth's values but where its tiles start.
+                // Whether the first overlapping find has the truth's values but where its tiles
+                // start, or shows the region but lies below the default confidence.
                 std::string phaseOnly;
                 for (const Find& f : ranked) {
                     if (f.end <= truth.start || f.start >= truth.end) continue;
                     TileLayout a = f.values, b = truth.values;
                     a.offset = b.offset = 0;
-                    if (a == b) phaseOnly = " (its layout, tiles starting elsewhere)";
+                    if (sameShapes(bytes, truth, f)) {
+                        phaseOnly = " (shown right, below the default confidence)";
+                    } else if (a == b) {
+                        phaseOnly = " (its layout, tiles starting elsewhere)";
+                    }
                     break;
                 }
                 std::cout << "missed " << path << " " << truth.layout << " " << truth.start << "-"

@@ -74,7 +74,10 @@ constexpr double kApartSeams = 0.6;
 constexpr int kOrderedPlanes = 5;
 constexpr double kStrokeTrust = 0.4;
 constexpr int64_t kStrokeBytes = 8192;  // bytes the strokes are followed over, at most
-constexpr double kCounting = 0.5;       // the share of numbers counting on of a table
+// Strokes (beyond chance) so weak that a run is no font, and a reading no picture.
+constexpr double kGlyphStrokes = 0.1;
+constexpr double kNoStrokes = 0.05;
+constexpr double kCounting = 0.5;  // the share of numbers counting on of a table
 // How much less a font's rows may explain than the best reading: transposed and stacked
 // readings of a font explain it about as well, other data clearly better.
 constexpr double kFontSlack = 0.08;
@@ -198,6 +201,26 @@ bool rowsOfPlaneBytes(const TileLayout& layout) {
            layout.yDelta == 8 * layout.bitplanes;
 }
 
+// How well the ink of each line of a plane runs on to the next line's (GlyphRows::strokes),
+// where a line of a plane is a byte; 1 where it is not. Rows of planes a byte each count by
+// their most coherent plane: a picture's lowest planes, many of them, are noise.
+double lineStrokes(const uint8_t* bytes, int64_t length, const TileLayout& layout) {
+    const int64_t lag = lineLag(layout);
+    if (lag == 0) return 1.0;
+    double strokes = GlyphRows::strokes(bytes, length, lag);
+    if (rowsOfPlaneBytes(layout)) {
+        for (int64_t p = 0; p < lag && p < length; ++p)
+            strokes = std::max(strokes, GlyphRows::strokes(bytes + p, length - p, lag, lag));
+    }
+    return strokes;
+}
+
+// The strokes of glyphs: followed to the next row, and to the one after it where glyphs are
+// dots a blank row apart (braille).
+double glyphStrokes(const uint8_t* bytes, int64_t length) {
+    return std::max(GlyphRows::strokes(bytes, length), GlyphRows::strokes(bytes, length, 2));
+}
+
 // Of rows of `planes` bytes, one a plane, starting at bytes[0], the byte the first plane is
 // at. A picture's planes grow less coherent from its highest bit down (each byte against the
 // same plane a row on, beyond chance), so a row ends where the least coherent plane meets the
@@ -226,6 +249,36 @@ int64_t firstPlaneOfRows(const uint8_t* bytes, int64_t length, int planes) {
         }
     }
     return first;
+}
+
+// How much more bytes `lag` apart agree, bit by bit, than their density gives by chance.
+double agreementAtLag(const uint8_t* bytes, int64_t length, int64_t lag) {
+    int64_t agree = 0, ones = 0, pairs = 0;
+    for (int64_t i = 0; i + lag < length; ++i) {
+        agree += 8 - std::popcount(uint8_t(bytes[i] ^ bytes[i + lag]));
+        ones += std::popcount(bytes[i]);
+        pairs += 8;
+    }
+    return pairs
+               ? agreementBeyondChance(double(agree) / double(pairs), double(ones) / double(pairs))
+               : 0.0;
+}
+
+// The layout of the search that reads the 8 x 8 tiles of eight planes a byte a row the other
+// way: planes interleaved by row for planes a tile apart, and the reverse. Each reads the
+// other's 64 bytes of a tile transposed, rows for planes.
+const Candidate* planesTransposed(const Candidate& c) {
+    const TileLayout& l = c.layout;
+    if (l.bitplanes != 8 || l.tileSize != 8 || std::abs(l.xDelta) != 1) return nullptr;
+    for (const Candidate& m : searchCandidates()) {
+        const TileLayout& t = m.layout;
+        if (t.bitplanes == 8 && t.tileSize == 8 && t.xDelta == l.xDelta && t.offset == l.offset &&
+            t.tileDelta == l.tileDelta && t.yDelta == l.bitplaneDelta &&
+            t.bitplaneDelta == l.yDelta && t.yDelta != l.yDelta) {
+            return &m;
+        }
+    }
+    return nullptr;
 }
 
 // 8 x 8 tiles whose every byte is a row of a plane, the next row the next byte: one plane, or
@@ -452,6 +505,12 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         }
         return t;
     };
+    // Strokes are followed in the middle of the bytes read, which what precedes and follows the
+    // graphics reaches least.
+    auto inMiddle = [&](auto&& strokes) {
+        const int64_t n = std::min<int64_t>(int64_t(bytes.size()), kStrokeBytes);
+        return strokes(bytes.data() + (int64_t(bytes.size()) - n) / 2, n);
+    };
     Trial winner = fine.front();
     bool font = false;
     // Where a font's first glyph is, from the run's start, where it was followed back to.
@@ -515,7 +574,11 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
             }
         }
         const std::vector<Trial> rowsTried = trials(kFineBytes, rows);
-        if (!rowsTried.empty() && rowsTried.front().score >= winner.score - kFontSlack) {
+        // Glyphs have strokes: blank rows with a glyph's height in bytes whose ink does not run
+        // on from row to row are planes or records (a plane of a picture of many planes, blank
+        // where the picture is dark).
+        if (!rowsTried.empty() && rowsTried.front().score >= winner.score - kFontSlack &&
+            inMiddle(glyphStrokes) >= kGlyphStrokes) {
             winner = rowsTried.front();
             font = true;
         }
@@ -598,6 +661,43 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         }
     }
 
+    // Many planes a byte each explain their bytes about as well wherever a row starts among
+    // them; which byte is the first plane is told by the planes' coherence instead.
+    auto orderPlanes = [&](Trial& t) {
+        if (rowsOfPlaneBytes(t.candidate->layout) &&
+            t.candidate->layout.bitplanes >= kOrderedPlanes) {
+            const int64_t first =
+                firstPlaneOfRows(bytes.data() + t.phase, int64_t(bytes.size()) - t.phase,
+                                 t.candidate->layout.bitplanes);
+            t.phase = (t.phase + first) % t.candidate->tileBytes;
+        }
+    };
+    // A reading whose lines are bytes whose ink never runs on from one line to the next is no
+    // picture, however well its tiles meet: it reads a plane of many, or records. Another
+    // reading nearly as good whose lines do (or its planes' transpose) is taken.
+    auto strokesOf = [&](const Candidate* c) {
+        return inMiddle(
+            [&](const uint8_t* lines, int64_t n) { return lineStrokes(lines, n, c->layout); });
+    };
+    if (!font && strokesOf(winner.candidate) < kNoStrokes) {
+        std::optional<Trial> taken;
+        for (const Trial& t : fine) {
+            if (t.score < winner.score - kMirrorGap) continue;
+            for (const Candidate* c : {t.candidate, planesTransposed(*t.candidate)}) {
+                if (taken || !c || c == winner.candidate || strokesOf(c) < kStrokeTrust / 2) {
+                    continue;
+                }
+                const std::vector<Trial> tried =
+                    c == t.candidate ? std::vector<Trial>{t} : trials(kFineBytes, {{c, t.phase}});
+                if (!tried.empty()) taken = tried.front();
+            }
+        }
+        if (taken) {
+            orderPlanes(*taken);
+            winner = placeTiles(*taken);
+        }
+    }
+
     // Where a format leaves many bits blank, readings of all bits read them as pixels, which
     // explain nothing yet look coherent; a layout that leaves them unread is measured on the
     // rest alone. Without them, one that leaves them unread and explains the rest better is
@@ -611,15 +711,7 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         }
     }
 
-    // Many planes a byte each explain their bytes about as well wherever a row starts among
-    // them; which byte is the first plane is told by the planes' coherence instead.
-    if (!font && rowsOfPlaneBytes(winner.candidate->layout) &&
-        winner.candidate->layout.bitplanes >= kOrderedPlanes) {
-        const int64_t first =
-            firstPlaneOfRows(bytes.data() + winner.phase, int64_t(bytes.size()) - winner.phase,
-                             winner.candidate->layout.bitplanes);
-        winner.phase = (winner.phase + first) % winner.candidate->tileBytes;
-    }
+    if (!font) orderPlanes(winner);
 
     // Columns upside down continue each other side by side as well as the right way up, but
     // not the tiles below them.
@@ -651,6 +743,29 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
                 const Trial planes = placeTiles(tried.front());
                 if (planes.score >= winner.score - kMirrorGap && seamsOf(planes) >= kApartSeams) {
                     winner = planes;
+                }
+            }
+        }
+    }
+
+    // Eight planes by row and eight planes a tile apart explain each other's bytes about as
+    // well, the plane above standing in for the row above. But a plane's next row is much
+    // like it, where the next plane is another picture: the bytes a plane apart agree less
+    // than the bytes a row apart.
+    if (!font) {
+        if (const Candidate* other = planesTransposed(*winner.candidate)) {
+            const int64_t sample = std::min<int64_t>(kFineBytes, int64_t(bytes.size()));
+            const uint8_t* middleBytes = bytes.data() + (int64_t(bytes.size()) - sample) / 2;
+            const int64_t planeLag = winner.candidate->layout.bitplaneDelta / 8;
+            const int64_t rowLag = std::abs(winner.candidate->layout.yDelta) / 8;
+            if (agreementAtLag(middleBytes, sample, planeLag) >
+                agreementAtLag(middleBytes, sample, rowLag)) {
+                const std::vector<Trial> tried = trials(kFineBytes, {{other, winner.phase}});
+                if (!tried.empty()) {
+                    // Rows start a whole row of planes apart from where the first plane is.
+                    Trial t = tried.front();
+                    orderPlanes(t);
+                    winner = placeTiles(t);
                 }
             }
         }
@@ -751,18 +866,12 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     const uint8_t* strokeSample = kept + (keptBytes - strokeBytes) / 2;
     double coherence = 0;
     if (font) {
-        // Followed to the next row, and to the one after it where glyphs are dots a blank row
-        // apart (braille).
-        coherence = std::max(GlyphRows::strokes(strokeSample, strokeBytes),
-                             GlyphRows::strokes(strokeSample, strokeBytes, 2)) /
-                    kStrokeTrust;
+        coherence = glyphStrokes(strokeSample, strokeBytes) / kStrokeTrust;
     } else {
         coherence =
             seamCoherence(kept + seamSkip, keptBytes - seamSkip, c.layout, seamTiles) / kSeamTrust;
-        if (const int64_t lag = lineLag(c.layout)) {
-            coherence = std::min(coherence,
-                                 GlyphRows::strokes(strokeSample, strokeBytes, lag) / kStrokeTrust);
-        }
+        coherence =
+            std::min(coherence, lineStrokes(strokeSample, strokeBytes, c.layout) / kStrokeTrust);
     }
     // Text and tables that count up are not graphics, however their lines line up.
     if (looksLikeText(strokeSample, strokeBytes) ||

@@ -162,9 +162,9 @@ bool GlyphRows::opensFont(const uint8_t* glyph, int64_t height) {
     return glyph[-1] != 0 && std::all_of(glyph, glyph + height, [](uint8_t b) { return b == 0; });
 }
 
-double GlyphRows::strokes(const uint8_t* bytes, int64_t length, int64_t lag) {
+double GlyphRows::strokes(const uint8_t* bytes, int64_t length, int64_t lag, int64_t step) {
     int64_t pairs = 0, agree = 0, ones = 0, inked = 0;
-    for (int64_t i = 0; i + lag < length; ++i) {
+    for (int64_t i = 0; i + lag < length; i += step) {
         if (bytes[i] == 0) continue;
         ones += std::popcount(bytes[i]);
         ++inked;

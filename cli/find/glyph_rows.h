@@ -27,6 +27,7 @@ struct GlyphRows {
     // How well bytes with ink continue the ink of the byte `lag` before, beyond chance, where
     // that byte is the row above (or the column before): strokes run down a glyph or across
     // a picture (near 1), while the bytes of a record have little to do with each other (near
-    // 0), whatever zero bytes repeat with its length.
-    static double strokes(const uint8_t* bytes, int64_t length, int64_t lag = 1);
+    // 0), whatever zero bytes repeat with its length. Only every `step`-th byte is followed:
+    // one plane of rows of planes a byte each.
+    static double strokes(const uint8_t* bytes, int64_t length, int64_t lag = 1, int64_t step = 1);
 };

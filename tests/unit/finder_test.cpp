@@ -683,6 +683,32 @@ TEST(Finder, StartsRowsOfEightPlanesAtTheirFirstPlane) {
     EXPECT_GE(inPlace, 11);  // of 24
 }
 
+// Rows of eight planes and eight planes a tile apart read each other's tiles transposed, rows
+// for planes, and explain them about as well: a plane's next row agrees with it more than the
+// next plane does.
+TEST(Finder, TellsEightPlanesByRowFromEightPlanesATileApart) {
+    const TileLayout byRow{7, 64, -1, 8, 512, 8, 8, 0, 0, 0},
+        byTile{7, 8, -1, 8, 512, 8, 64, 0, 0, 0};
+    int right = 0;
+    for (uint32_t seed = 1; seed <= 6; ++seed) {
+        for (const TileLayout& layout : {byRow, byTile}) {
+            std::mt19937 random(seed);
+            const int cx = int(random() % 128), cy = int(random() % 128);
+            const int scale = 100 + int(random() % 200);
+            EncodedSample sample(128 * 128);
+            sample.encode(layout, 256, [&](int64_t n, int64_t px, int64_t py, int64_t p) {
+                const int64_t x = 8 * (n % 16) + px - cx, y = 8 * (n / 16) + py - cy;
+                const int64_t ring = (x * x + y * y) / scale % 512;
+                return (((ring < 256 ? ring : 511 - ring) >> (7 - p)) & 1) != 0;
+            });
+            const std::vector<Find> finds = findsOfPlanted(sample.bytes, 1 << 16);
+            right += !finds.empty() && finds[0].values.yDelta == layout.yDelta &&
+                     finds[0].values.bitplanes == 8;
+        }
+    }
+    EXPECT_GE(right, 10) << "of 12";
+}
+
 // Planes stored whole one after the other read as well one at a time; that they share their
 // edges tells them apart from a picture's rows of tiles, which share theirs too.
 TEST(PlaneSplit, FindsPlanesOneAfterTheOtherNotRowsOfTiles) {

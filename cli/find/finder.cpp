@@ -251,6 +251,38 @@ int64_t firstPlaneOfRows(const uint8_t* bytes, int64_t length, int planes) {
     return first;
 }
 
+// Of `tiles` tiles of `rows` rows of `planes` bytes, one a plane, starting at bytes[0] with
+// a row's first plane, the row tiles start at. A picture's rows continue the rows before them
+// (each byte agrees with the same plane's a row on, beyond chance) but where a tile's last row
+// meets the next tile's first, which lies beside it in the picture, not below. Many planes hide
+// this from pixels compared whole: their lowest planes are noise.
+int64_t firstRowOfPlaneRows(const uint8_t* bytes, int64_t length, int64_t planes, int64_t rows,
+                            int64_t tiles) {
+    std::vector<int64_t> agree(static_cast<size_t>(rows), 0), ones(agree), pairs(agree);
+    for (int64_t j = 0; j < tiles * rows && (j + 2) * planes <= length; ++j) {
+        const size_t r = size_t(j % rows);
+        for (int64_t p = 0; p < planes; ++p) {
+            const uint8_t a = bytes[j * planes + p];
+            agree[r] += 8 - std::popcount(uint8_t(a ^ bytes[(j + 1) * planes + p]));
+            ones[r] += std::popcount(a);
+            pairs[r] += 8;
+        }
+    }
+    int64_t last = rows - 1;  // a tile's last row: where rows continue the next least
+    double least = INFINITY;
+    for (int64_t r = 0; r < rows; ++r) {
+        if (pairs[size_t(r)] == 0) continue;
+        const double n = double(pairs[size_t(r)]);
+        const double beyond =
+            agreementBeyondChance(double(agree[size_t(r)]) / n, double(ones[size_t(r)]) / n);
+        if (beyond < least) {
+            least = beyond;
+            last = r;
+        }
+    }
+    return (last + 1) % rows;
+}
+
 // How much more bytes `lag` apart agree, bit by bit, than their density gives by chance.
 double agreementAtLag(const uint8_t* bytes, int64_t length, int64_t lag) {
     int64_t agree = 0, ones = 0, pairs = 0;
@@ -459,6 +491,17 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         const int64_t skip = middle(c, tiles * c.tileBytes);
         return SeamSample{bytes.data() + skip, int64_t(bytes.size()) - skip, at, tiles};
     };
+    // Many planes a byte each explain their bytes about as well wherever a row starts among
+    // them; which byte is the first plane is told by the planes' coherence instead.
+    auto orderPlanes = [&](Trial& t) {
+        if (rowsOfPlaneBytes(t.candidate->layout) &&
+            t.candidate->layout.bitplanes >= kOrderedPlanes) {
+            const int64_t first =
+                firstPlaneOfRows(bytes.data() + t.phase, int64_t(bytes.size()) - t.phase,
+                                 t.candidate->layout.bitplanes);
+            t.phase = (t.phase + first) % t.candidate->tileBytes;
+        }
+    };
     // Of the starts that keep a reading's rows in place, the one whose tiles hold no seam
     // between unrelated pixels (its own where they tie). The score stays the one measured:
     // the best reading's is measured again on the tiles it keeps.
@@ -471,6 +514,16 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         const int64_t starts = rowsShiftWhole(c.layout) ? c.tileBytes / step : 1;
         if (starts == 1) return t;
         const SeamSample s = seamSample(t);
+        // Rows of many planes a byte each: from their first plane, where the rows a tile apart
+        // meet (see firstRowOfPlaneRows).
+        if (rowsOfPlaneBytes(c.layout) && c.layout.bitplanes >= kOrderedPlanes) {
+            orderPlanes(t);
+            const int64_t planes = c.layout.bitplanes;
+            const int64_t row = firstRowOfPlaneRows(s.bytes + t.phase, s.length - t.phase, planes,
+                                                    c.tileBytes / planes, s.tiles);
+            t.phase = (t.phase + row * planes) % c.tileBytes;
+            return t;
+        }
         TileLayout inRow = c.layout;  // at the start within a row that the phase is at
         inRow.offset = int32_t(8 * (t.phase % c.rowBytes) + c.layout.offset);
         const std::vector<double> everyRow = innerAgreements(s.bytes, s.length, inRow, s.tiles,
@@ -661,17 +714,6 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         }
     }
 
-    // Many planes a byte each explain their bytes about as well wherever a row starts among
-    // them; which byte is the first plane is told by the planes' coherence instead.
-    auto orderPlanes = [&](Trial& t) {
-        if (rowsOfPlaneBytes(t.candidate->layout) &&
-            t.candidate->layout.bitplanes >= kOrderedPlanes) {
-            const int64_t first =
-                firstPlaneOfRows(bytes.data() + t.phase, int64_t(bytes.size()) - t.phase,
-                                 t.candidate->layout.bitplanes);
-            t.phase = (t.phase + first) % t.candidate->tileBytes;
-        }
-    };
     // A reading whose lines are bytes whose ink never runs on from one line to the next is no
     // picture, however well its tiles meet: it reads a plane of many, or records. Another
     // reading nearly as good whose lines do (or its planes' transpose) is taken.
@@ -692,10 +734,7 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
                 if (!tried.empty()) taken = tried.front();
             }
         }
-        if (taken) {
-            orderPlanes(*taken);
-            winner = placeTiles(*taken);
-        }
+        if (taken) winner = placeTiles(*taken);
     }
 
     // Where a format leaves many bits blank, readings of all bits read them as pixels, which
@@ -761,12 +800,7 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
             if (agreementAtLag(middleBytes, sample, planeLag) >
                 agreementAtLag(middleBytes, sample, rowLag)) {
                 const std::vector<Trial> tried = trials(kFineBytes, {{other, winner.phase}});
-                if (!tried.empty()) {
-                    // Rows start a whole row of planes apart from where the first plane is.
-                    Trial t = tried.front();
-                    orderPlanes(t);
-                    winner = placeTiles(t);
-                }
+                if (!tried.empty()) winner = placeTiles(tried.front());
             }
         }
     }

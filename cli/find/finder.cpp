@@ -296,17 +296,36 @@ double agreementAtLag(const uint8_t* bytes, int64_t length, int64_t lag) {
                : 0.0;
 }
 
-// The layout of the search that reads the 8 x 8 tiles of eight planes a byte a row the other
-// way: planes interleaved by row for planes a tile apart, and the reverse. Each reads the
-// other's 64 bytes of a tile transposed, rows for planes.
-const Candidate* planesTransposed(const Candidate& c) {
-    const TileLayout& l = c.layout;
-    if (l.bitplanes != 8 || l.tileSize != 8 || std::abs(l.xDelta) != 1) return nullptr;
+// How much more neighbouring bits of each byte agree than their density gives by chance.
+double agreementWithinBytes(const uint8_t* bytes, int64_t length) {
+    int64_t agree = 0, ones = 0;
+    for (int64_t i = 0; i < length; ++i) {
+        agree += 7 - std::popcount(uint8_t((bytes[i] ^ (bytes[i] >> 1)) & 0x7F));
+        ones += std::popcount(bytes[i]);
+    }
+    return length > 0 ? agreementBeyondChance(double(agree) / double(7 * length),
+                                              double(ones) / double(8 * length))
+                      : 0.0;
+}
+
+// Eight planes in 8 x 8 tiles of 64 bytes, read three ways that swap two of the axes of each
+// other's tiles: a byte a row of a plane with the planes of a row one after the other (planes
+// 8 bits apart), a tile apart (64 bits apart), or a byte a pixel (1 bit apart).
+bool eightPlaneTiles(const TileLayout& l) {
+    return l.bitplanes == 8 && l.tileSize == 8 && l.tileDelta == 512 &&
+           ((std::abs(l.xDelta) == 1 && (l.bitplaneDelta == 8 || l.bitplaneDelta == 64)) ||
+            (l.xDelta == 8 && l.bitplaneDelta == -1));
+}
+
+// Of the search's layouts of eight planes in tiles of 64 bytes, the one whose planes lie
+// `apart` bits apart (see eightPlaneTiles), with the bit order of `like` where both have one
+// (highest first where `like` has none).
+const Candidate* eightPlanesApart(const Candidate& like, int32_t apart) {
+    const int32_t xDelta = std::abs(like.layout.xDelta) == 1 ? like.layout.xDelta : -1;
     for (const Candidate& m : searchCandidates()) {
         const TileLayout& t = m.layout;
-        if (t.bitplanes == 8 && t.tileSize == 8 && t.xDelta == l.xDelta && t.offset == l.offset &&
-            t.tileDelta == l.tileDelta && t.yDelta == l.bitplaneDelta &&
-            t.bitplaneDelta == l.yDelta && t.yDelta != l.yDelta) {
+        if (eightPlaneTiles(t) && std::abs(t.bitplaneDelta) == apart &&
+            (apart == 1 || t.xDelta == xDelta)) {
             return &m;
         }
     }
@@ -725,7 +744,13 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         std::optional<Trial> taken;
         for (const Trial& t : fine) {
             if (t.score < winner.score - kMirrorGap) continue;
-            for (const Candidate* c : {t.candidate, planesTransposed(*t.candidate)}) {
+            // Rows of eight planes for eight planes a tile apart, and the reverse.
+            const int32_t apart = t.candidate->layout.bitplaneDelta;
+            const Candidate* transposed =
+                eightPlaneTiles(t.candidate->layout) && (apart == 8 || apart == 64)
+                    ? eightPlanesApart(*t.candidate, 72 - apart)
+                    : nullptr;
+            for (const Candidate* c : {t.candidate, transposed}) {
                 if (taken || !c || c == winner.candidate || strokesOf(c) < kStrokeTrust / 2) {
                     continue;
                 }
@@ -787,21 +812,21 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         }
     }
 
-    // Eight planes by row and eight planes a tile apart explain each other's bytes about as
-    // well, the plane above standing in for the row above. But a plane's next row is much
-    // like it, where the next plane is another picture: the bytes a plane apart agree less
-    // than the bytes a row apart.
-    if (!font) {
-        if (const Candidate* other = planesTransposed(*winner.candidate)) {
-            const int64_t sample = std::min<int64_t>(kFineBytes, int64_t(bytes.size()));
-            const uint8_t* middleBytes = bytes.data() + (int64_t(bytes.size()) - sample) / 2;
-            const int64_t planeLag = winner.candidate->layout.bitplaneDelta / 8;
-            const int64_t rowLag = std::abs(winner.candidate->layout.yDelta) / 8;
-            if (agreementAtLag(middleBytes, sample, planeLag) >
-                agreementAtLag(middleBytes, sample, rowLag)) {
-                const std::vector<Trial> tried = trials(kFineBytes, {{other, winner.phase}});
-                if (!tried.empty()) winner = placeTiles(tried.front());
-            }
+    // Eight planes by row, a tile apart and a byte a pixel explain each other's bytes about as
+    // well, the plane above standing in for a neighbour. But a picture's planes agree with each
+    // other less than its neighbouring pixels do: of the bits of a byte, the bytes one on and
+    // the bytes eight on, those that agree least are the planes.
+    if (!font && eightPlaneTiles(winner.candidate->layout)) {
+        const int64_t sample = std::min<int64_t>(kFineBytes, int64_t(bytes.size()));
+        const uint8_t* middleBytes = bytes.data() + (int64_t(bytes.size()) - sample) / 2;
+        const std::pair<double, int32_t> axes[] = {{agreementWithinBytes(middleBytes, sample), 1},
+                                                   {agreementAtLag(middleBytes, sample, 1), 8},
+                                                   {agreementAtLag(middleBytes, sample, 8), 64}};
+        const int32_t apart = std::min_element(std::begin(axes), std::end(axes))->second;
+        const Candidate* planes = eightPlanesApart(*winner.candidate, apart);
+        if (planes && planes != winner.candidate) {
+            const std::vector<Trial> tried = trials(kFineBytes, {{planes, winner.phase}});
+            if (!tried.empty()) winner = placeTiles(tried.front());
         }
     }
 

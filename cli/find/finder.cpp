@@ -815,18 +815,24 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     // Eight planes by row, a tile apart and a byte a pixel explain each other's bytes about as
     // well, the plane above standing in for a neighbour. But a picture's planes agree with each
     // other less than its neighbouring pixels do: of the bits of a byte, the bytes one on and
-    // the bytes eight on, those that agree least are the planes.
-    if (!font && eightPlaneTiles(winner.candidate->layout)) {
+    // the bytes eight on, those that agree least are the planes. A byte a pixel also reads as
+    // one bit a pixel (a byte a column of its bits): where the bits of a byte agree least, a
+    // byte a pixel replaces any reading that explains the run hardly better.
+    if (!font) {
         const int64_t sample = std::min<int64_t>(kFineBytes, int64_t(bytes.size()));
         const uint8_t* middleBytes = bytes.data() + (int64_t(bytes.size()) - sample) / 2;
         const std::pair<double, int32_t> axes[] = {{agreementWithinBytes(middleBytes, sample), 1},
                                                    {agreementAtLag(middleBytes, sample, 1), 8},
                                                    {agreementAtLag(middleBytes, sample, 8), 64}};
         const int32_t apart = std::min_element(std::begin(axes), std::end(axes))->second;
-        const Candidate* planes = eightPlanesApart(*winner.candidate, apart);
+        const bool eight = eightPlaneTiles(winner.candidate->layout);
+        const Candidate* planes =
+            eight || apart == 1 ? eightPlanesApart(*winner.candidate, apart) : nullptr;
         if (planes && planes != winner.candidate) {
             const std::vector<Trial> tried = trials(kFineBytes, {{planes, winner.phase}});
-            if (!tried.empty()) winner = placeTiles(tried.front());
+            if (!tried.empty() && (eight || tried.front().score >= winner.score - kMirrorGap)) {
+                winner = placeTiles(tried.front());
+            }
         }
     }
 

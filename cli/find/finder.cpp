@@ -225,7 +225,8 @@ double glyphStrokes(const uint8_t* bytes, int64_t length) {
 // at. A picture's planes grow less coherent from its highest bit down (each byte against the
 // same plane a row on, beyond chance), so a row ends where the least coherent plane meets the
 // most, whichever comes first in the bytes.
-int64_t firstPlaneOfRows(const uint8_t* bytes, int64_t length, int planes) {
+[[gnu::target_clones("popcnt", "default")]] int64_t firstPlaneOfRows(const uint8_t* bytes,
+                                                                     int64_t length, int planes) {
     std::vector<double> coherence(static_cast<size_t>(planes), 0.0);
     for (int r = 0; r < planes; ++r) {
         int64_t agree = 0, pairs = 0, ones = 0;
@@ -256,8 +257,8 @@ int64_t firstPlaneOfRows(const uint8_t* bytes, int64_t length, int planes) {
 // (each byte agrees with the same plane's a row on, beyond chance) but where a tile's last row
 // meets the next tile's first, which lies beside it in the picture, not below. Many planes hide
 // this from pixels compared whole: their lowest planes are noise.
-int64_t firstRowOfPlaneRows(const uint8_t* bytes, int64_t length, int64_t planes, int64_t rows,
-                            int64_t tiles) {
+[[gnu::target_clones("popcnt", "default")]] int64_t firstRowOfPlaneRows(
+    const uint8_t* bytes, int64_t length, int64_t planes, int64_t rows, int64_t tiles) {
     std::vector<int64_t> agree(static_cast<size_t>(rows), 0), ones(agree), pairs(agree);
     for (int64_t j = 0; j < tiles * rows && (j + 2) * planes <= length; ++j) {
         const size_t r = size_t(j % rows);
@@ -284,7 +285,8 @@ int64_t firstRowOfPlaneRows(const uint8_t* bytes, int64_t length, int64_t planes
 }
 
 // How much more bytes `lag` apart agree, bit by bit, than their density gives by chance.
-double agreementAtLag(const uint8_t* bytes, int64_t length, int64_t lag) {
+[[gnu::target_clones("popcnt", "default")]] double agreementAtLag(const uint8_t* bytes,
+                                                                  int64_t length, int64_t lag) {
     int64_t agree = 0, ones = 0, pairs = 0;
     for (int64_t i = 0; i + lag < length; ++i) {
         agree += 8 - std::popcount(uint8_t(bytes[i] ^ bytes[i + lag]));
@@ -297,7 +299,8 @@ double agreementAtLag(const uint8_t* bytes, int64_t length, int64_t lag) {
 }
 
 // How much more neighbouring bits of each byte agree than their density gives by chance.
-double agreementWithinBytes(const uint8_t* bytes, int64_t length) {
+[[gnu::target_clones("popcnt", "default")]] double agreementWithinBytes(const uint8_t* bytes,
+                                                                        int64_t length) {
     int64_t agree = 0, ones = 0;
     for (int64_t i = 0; i < length; ++i) {
         agree += 7 - std::popcount(uint8_t((bytes[i] ^ (bytes[i] >> 1)) & 0x7F));

@@ -34,6 +34,23 @@ constexpr int64_t kOpening = 16;  // a run opening with its first glyph has it h
     return differ;
 }
 
+[[gnu::target_clones("popcnt", "default")]] double strokesOf(const uint8_t* bytes, int64_t length,
+                                                             int64_t lag, int64_t step) {
+    int64_t pairs = 0, agree = 0, ones = 0, inked = 0;
+    for (int64_t i = 0; i + lag < length; i += step) {
+        if (bytes[i] == 0) continue;
+        ones += std::popcount(bytes[i]);
+        ++inked;
+        if (bytes[i + lag] == 0) continue;
+        agree += 8 - std::popcount(uint8_t(bytes[i] ^ bytes[i + lag]));
+        pairs += 8;
+    }
+    if (pairs == 0) return 0;
+    return std::clamp(
+        agreementBeyondChance(double(agree) / double(pairs), double(ones) / double(8 * inked)), 0.0,
+        1.0);
+}
+
 }  // namespace
 
 std::optional<GlyphRows> GlyphRows::of(const uint8_t* bytes, int64_t length) {
@@ -163,19 +180,7 @@ bool GlyphRows::opensFont(const uint8_t* glyph, int64_t height) {
 }
 
 double GlyphRows::strokes(const uint8_t* bytes, int64_t length, int64_t lag, int64_t step) {
-    int64_t pairs = 0, agree = 0, ones = 0, inked = 0;
-    for (int64_t i = 0; i + lag < length; i += step) {
-        if (bytes[i] == 0) continue;
-        ones += std::popcount(bytes[i]);
-        ++inked;
-        if (bytes[i + lag] == 0) continue;
-        agree += 8 - std::popcount(uint8_t(bytes[i] ^ bytes[i + lag]));
-        pairs += 8;
-    }
-    if (pairs == 0) return 0;
-    return std::clamp(
-        agreementBeyondChance(double(agree) / double(pairs), double(ones) / double(8 * inked)), 0.0,
-        1.0);
+    return strokesOf(bytes, length, lag, step);
 }
 
 double GlyphRows::evidence(const uint8_t* glyph) const {

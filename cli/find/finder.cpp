@@ -6,6 +6,7 @@
 #include <cstring>
 #include <mutex>
 #include <optional>
+#include <tuple>
 
 #include "cli/find/beyond_chance.h"
 #include "cli/find/block_signal.h"
@@ -86,6 +87,9 @@ constexpr double kFontSlack = 0.08;
 constexpr int64_t kFollowedGlyphs = 256;
 constexpr int64_t kSymbolGlyphs = 32;   // and past those, to a blank first glyph
 constexpr double kPriorWeight = 0.006;  // orders layouts that explain the data equally well
+// A blank margin that opens graphics: at least this long, after this many bytes of other data.
+constexpr int64_t kMarginBytes = 8;
+constexpr int64_t kOtherBytes = 16;
 // Other readings of a run follow the best: at most this many, explaining at most this much
 // less (in bits per bit), their confidence at most this share of the best one's, so that by
 // default only the best is shown.
@@ -352,6 +356,30 @@ bool rowsShiftWhole(const TileLayout& layout) {
         highest = std::max(highest, layout.bitAddress(0, x, 0, 0));
     }
     return highest - lowest < std::abs(layout.yDelta);
+}
+
+// The first byte of a blank margin that ends right before bytes[at] and opens graphics: a run
+// of at least kMarginBytes of one value, after bytes of other data (of many values: a picture's
+// own columns before a blank stretch take few); -1 where there is none.
+int64_t marginBefore(const uint8_t* bytes, int64_t length, int64_t at) {
+    if (at <= 0 || at > length) return -1;
+    int64_t first = at - 1;
+    while (first > 0 && bytes[first - 1] == bytes[at - 1]) --first;
+    if (at - first < kMarginBytes || first < kOtherBytes) return -1;
+    std::vector<uint8_t> other(bytes + first - kOtherBytes, bytes + first);
+    std::sort(other.begin(), other.end());
+    const int64_t values = std::unique(other.begin(), other.end()) - other.begin();
+    return values >= kOtherBytes / 2 ? first : -1;
+}
+
+// The byte of a tile its first column of pixels lies in, from the tile's first byte.
+int64_t firstColumnByte(const TileLayout& layout) {
+    int64_t lowest = INT64_MAX;
+    for (int64_t x = 0; x < layout.tileSize; ++x) {
+        for (int64_t y = 0; y < layout.tileSize; ++y)
+            lowest = std::min(lowest, layout.bitAddress(0, x, y, 0) / 8);
+    }
+    return lowest;
 }
 
 // A byte a column, either way along the row and either bit at the top.
@@ -899,11 +927,30 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     // run's start, the stretch that saves the most together is kept (what precedes and follows
     // it saves nothing, or costs). A run longer than was read keeps its end.
     const Candidate& c = *winner.candidate;
-    TileLayout placed = c.layout;
-    placed.offset = int32_t(8 * winner.phase + placed.offset);
-    const std::vector<float> saved = savedByTile(bytes.data(), int64_t(bytes.size()), placed,
-                                                 int64_t(bytes.size()) / c.tileBytes);
-    const auto [from, to] = mostSaving(saved);
+    auto savedAt = [&](int64_t phase) {
+        TileLayout placed = c.layout;
+        placed.offset = int32_t(8 * phase + placed.offset);
+        return savedByTile(bytes.data(), int64_t(bytes.size()), placed,
+                           (int64_t(bytes.size()) - phase) / c.tileBytes);
+    };
+    std::vector<float> saved = savedAt(winner.phase);
+    auto [from, to] = mostSaving(saved);
+    // Columns a byte each continue each other across their tiles' seams as well wherever tiles
+    // start: where the graphics open with a blank margin (which saves nothing, so is not kept),
+    // their first column is where the margin starts.
+    if (!font && byteColumns(c)) {
+        const int64_t margin = marginBefore(bytes.data(), int64_t(bytes.size()),
+                                            winner.phase + int64_t(from) * c.tileBytes);
+        if (margin >= 0) {
+            const int64_t phase =
+                ((margin - firstColumnByte(c.layout)) % c.tileBytes + c.tileBytes) % c.tileBytes;
+            if (phase != winner.phase) {
+                winner.phase = phase;
+                saved = savedAt(winner.phase);
+                std::tie(from, to) = mostSaving(saved);
+            }
+        }
+    }
     const int64_t keptFrom = winner.phase + int64_t(from) * c.tileBytes;
     const int64_t keptTiles = int64_t(to - from);
     const int64_t keptBytes = std::min(int64_t(bytes.size()), keptFrom + keptTiles * c.tileBytes +

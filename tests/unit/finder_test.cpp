@@ -510,8 +510,10 @@ TEST(Finder, ReadsColumnsTheirOwnWayRoundAndUp) {
 // Read with each tile's columns as its rows, a few large shapes explain themselves about as
 // well, and their tiles meet side by side nearly as well; only their own reading's tiles also
 // continue the tiles below them.
-TEST(Finder, ReadsLargeShapesStoredAsColumnsAsColumns) {
-    int ownReading = 0;
+// Columns continue each other across their tiles' seams wherever tiles start; a picture with a
+// blank margin shows where its first column is by where the margin starts.
+TEST(Finder, ReadsLargeShapesStoredAsColumnsAsColumnsFromTheirFirstColumn) {
+    int ownReading = 0, inPlace = 0;
     for (uint32_t seed = 1; seed <= 20; ++seed) {
         for (const bool fromTheRight : {false, true}) {
             for (const bool highestTop : {false, true}) {
@@ -521,11 +523,15 @@ TEST(Finder, ReadsLargeShapesStoredAsColumnsAsColumns) {
                     (highestTop ? ", highest bit at the top" : ", lowest bit at the top");
                 const std::vector<Find> finds = findsOfPlanted(
                     rectangleColumns(seed, fromTheRight, highestTop, 3, 10, 60), 1 << 14);
-                ownReading += !finds.empty() && finds[0].layout == name;
+                if (finds.empty() || finds[0].layout != name) continue;
+                ++ownReading;
+                const int64_t first = 8 * (finds[0].start - 5000) + finds[0].values.offset;
+                inPlace += (first - (fromTheRight ? 56 : 0) - (highestTop ? 7 : 0)) % 64 == 0;
             }
         }
     }
     EXPECT_GE(ownReading, 46);  // of 80
+    EXPECT_GE(inPlace, 40);     // of those read so
 }
 
 // Tiles read upside down continue each other side by side as well as the right way up, but only

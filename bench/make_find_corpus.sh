@@ -3,11 +3,22 @@
 # tile graphics (the console fonts of console-data, the VGA BIOS images of seabios), pictures
 # (ImageMagick's built-in images) planted in many layouts into real programs, libraries,
 # compressed data and text, and files without graphics.
-#   bench/make_find_corpus.sh BUILD_DIR CORPUS_DIR [--small]
+#   bench/make_find_corpus.sh BUILD_DIR CORPUS_DIR [--small] [--seed N]
+# (--seed plants the pictures at other places, to check that the figures hold on another corpus.)
 set -euo pipefail
 build=$1
 corpus=$2
-small=${3:-}
+shift 2
+small=
+seed=()
+while [ $# -gt 0 ]; do
+  case $1 in
+    --small) small=--small ;;
+    --seed) seed=("$2"); shift ;;
+    *) echo "make_find_corpus.sh: unknown option $1" >&2; exit 2 ;;
+  esac
+  shift
+done
 rm -rf "$corpus"
 mkdir -p "$corpus/pictures" "$corpus/hosts" "$corpus/real" "$corpus/clean" "$corpus/planted"
 
@@ -50,4 +61,4 @@ bioses=(/usr/share/seabios/vgabios-*.bin)
 [ "$small" = --small ] && bioses=(/usr/share/seabios/vgabios-stdvga.bin)
 cp "${bioses[@]}" "$corpus/real/"
 
-"$build/bench/find_corpus" "$corpus"
+"$build/bench/find_corpus" "$corpus" "${seed[@]}"

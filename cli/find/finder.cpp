@@ -79,6 +79,9 @@ constexpr int64_t kStrokeBytes = 8192;  // bytes the strokes are followed over, 
 constexpr double kGlyphStrokes = 0.1;
 constexpr double kNoStrokes = 0.05;
 constexpr double kCounting = 0.5;  // the share of numbers counting on of a table
+// How much a picture's neighbouring pixels agree at least, bit by bit beyond chance, along the
+// axes of tiles of eight planes that are not the planes'.
+constexpr double kPixelAgreement = 0.2;
 // How much less a font's rows may explain than the best reading: transposed and stacked
 // readings of a font explain it about as well, other data clearly better.
 constexpr double kFontSlack = 0.08;
@@ -846,7 +849,8 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     // Eight planes by row, a tile apart and a byte a pixel explain each other's bytes about as
     // well, the plane above standing in for a neighbour. But a picture's planes agree with each
     // other less than its neighbouring pixels do: of the bits of a byte, the bytes one on and
-    // the bytes eight on, those that agree least are the planes. A byte a pixel also reads as
+    // the bytes eight on, those that agree least are the planes, where the other two agree as
+    // neighbouring pixels do (else no reading is a picture's). A byte a pixel also reads as
     // one bit a pixel (a byte a column of its bits): where the bits of a byte agree least, a
     // byte a pixel replaces any reading that explains the run hardly better.
     if (!font) {
@@ -855,10 +859,14 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         const std::pair<double, int32_t> axes[] = {{agreementWithinBytes(middleBytes, sample), 1},
                                                    {agreementAtLag(middleBytes, sample, 1), 8},
                                                    {agreementAtLag(middleBytes, sample, 8), 64}};
-        const int32_t apart = std::min_element(std::begin(axes), std::end(axes))->second;
+        const auto least = std::min_element(std::begin(axes), std::end(axes));
+        const int32_t apart = least->second;
+        bool pixels = true;
+        for (const auto& axis : axes)
+            pixels = pixels && (&axis == least || axis.first >= kPixelAgreement);
         const bool eight = eightPlaneTiles(winner.candidate->layout);
         const Candidate* planes =
-            eight || apart == 1 ? eightPlanesApart(*winner.candidate, apart) : nullptr;
+            pixels && (eight || apart == 1) ? eightPlanesApart(*winner.candidate, apart) : nullptr;
         if (planes && planes != winner.candidate) {
             const std::vector<Trial> tried = trials(kFineBytes, {{planes, winner.phase}});
             if (!tried.empty() && (eight || tried.front().score >= winner.score - kMirrorGap)) {

@@ -82,6 +82,9 @@ constexpr double kCounting = 0.5;  // the share of numbers counting on of a tabl
 // How much a picture's neighbouring pixels agree at least, bit by bit beyond chance, along the
 // axes of tiles of eight planes that are not the planes'.
 constexpr double kPixelAgreement = 0.2;
+// How well the two bytes of a row must continue each other, as a share of how well pixels do
+// within a byte, to be the halves of a row of 16 pixels rather than two planes.
+constexpr double kHalvesContinue = 0.75;
 // How much less a font's rows may explain than the best reading: transposed and stacked
 // readings of a font explain it about as well, other data clearly better.
 constexpr double kFontSlack = 0.08;
@@ -340,6 +343,28 @@ const Candidate* eightPlanesApart(const Candidate& like, int32_t apart) {
         }
     }
     return nullptr;
+}
+
+// Of rows of two bytes from bytes[0], how well the last pixel of the first byte continues into
+// the first of the second (as the halves of a row of 16 pixels do), as a share of how well
+// neighbouring pixels within a byte continue each other, both beyond chance. Two planes of the
+// same 8 pixels, a byte each, meet there as pixels 7 apart of different planes.
+[[gnu::target_clones("popcnt", "default")]] double halvesContinue(const uint8_t* bytes,
+                                                                  int64_t length,
+                                                                  bool highestFirst) {
+    int64_t seam = 0, within = 0, ones = 0;
+    const int64_t rows = length / 2;
+    for (int64_t k = 0; k < rows; ++k) {
+        const uint8_t a = bytes[2 * k], b = bytes[2 * k + 1];
+        seam += highestFirst ? (a & 1) == (b >> 7) : (a >> 7) == (b & 1);
+        within += 14 - std::popcount(uint8_t((a ^ (a >> 1)) & 0x7F)) -
+                  std::popcount(uint8_t((b ^ (b >> 1)) & 0x7F));
+        ones += std::popcount(a) + std::popcount(b);
+    }
+    if (rows == 0) return 1.0;
+    const double p = double(ones) / double(16 * rows);
+    const double inside = agreementBeyondChance(double(within) / double(14 * rows), p);
+    return inside > 0 ? agreementBeyondChance(double(seam) / double(rows), p) / inside : 1.0;
 }
 
 // 8 x 8 tiles whose every byte is a row of a plane, the next row the next byte: one plane, or
@@ -871,6 +896,32 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
             const std::vector<Trial> tried = trials(kFineBytes, {{planes, winner.phase}});
             if (!tried.empty() && (eight || tried.front().score >= winner.score - kMirrorGap)) {
                 winner = placeTiles(tried.front());
+            }
+        }
+    }
+
+    // One bit a pixel in rows of 16 and two planes by row both read rows of two bytes; where
+    // the two bytes of a row do not continue each other as the halves of a row of pixels do,
+    // they are the two planes of 8 pixels.
+    if (!font && winner.candidate->layout.tileSize == 16 &&
+        winner.candidate->layout.greyPlanes() == 1 &&
+        std::abs(winner.candidate->layout.xDelta) == 1) {
+        const TileLayout& l = winner.candidate->layout;
+        const int64_t sample =
+            std::min<int64_t>(kFineBytes, int64_t(bytes.size()) - winner.phase % 2);
+        const uint8_t* rows = bytes.data() + winner.phase % 2 +
+                              (int64_t(bytes.size()) - winner.phase % 2 - sample) / 4 * 2;
+        if (halvesContinue(rows, sample, l.xDelta < 0) < 0.75) {
+            for (const Candidate& m : searchCandidates()) {
+                if (m.layout.bitplanes != 2 || m.layout.yDelta != 16 ||
+                    m.layout.bitplaneDelta != 8 || m.layout.xDelta != l.xDelta) {
+                    continue;
+                }
+                const std::vector<Trial> tried =
+                    trials(kFineBytes, {{&m, winner.phase % m.tileBytes}});
+                if (!tried.empty() && tried.front().score >= winner.score - kMirrorGap) {
+                    winner = placeTiles(tried.front());
+                }
             }
         }
     }

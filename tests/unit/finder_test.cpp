@@ -661,6 +661,24 @@ TEST(Finder, ReadsTheGreyLevelsOfASmoothPictureOfManyPlanes) {
     }
 }
 
+// 128 x 128 pixels of rings of 256 grey levels around a random centre (the wider, the larger
+// `smallest` to `smallest + spread - 1`), in 8 x 8 tiles of eight planes stored in `layout`,
+// the first plane the highest bit (or the lowest).
+std::vector<uint8_t> eightPlaneRings(uint32_t seed, const TileLayout& layout, int smallest,
+                                     int spread, bool highestFirst = true) {
+    std::mt19937 random(seed);
+    const int cx = int(random() % 128), cy = int(random() % 128);
+    const int scale = smallest + int(random() % unsigned(spread));
+    EncodedSample sample(128 * 128);
+    sample.encode(layout, 256, [&](int64_t n, int64_t px, int64_t py, int64_t p) {
+        const int64_t x = 8 * (n % 16) + px - cx, y = 8 * (n / 16) + py - cy;
+        const int64_t ring = (x * x + y * y) / scale % 512;
+        const int64_t bit = highestFirst ? 7 - p : p;
+        return (((ring < 256 ? ring : 511 - ring) >> bit) & 1) != 0;
+    });
+    return sample.bytes;
+}
+
 // Rings of 256 grey levels, a byte of each plane a row, the highest bit's plane first or the
 // lowest's: whichever byte a row starts at, the tiles explain the picture about as well; where
 // the least coherent plane meets the most tells, and where rows continue the rows before them
@@ -670,17 +688,8 @@ TEST(Finder, StartsRowsOfEightPlanesAtTheirFirstPlaneAndRow) {
     int inPlace = 0;
     for (uint32_t seed = 1; seed <= 12; ++seed) {
         for (const bool highestFirst : {true, false}) {
-            std::mt19937 random(seed);
-            const int cx = int(random() % 128), cy = int(random() % 128);
-            const int scale = 40 + int(random() % 40);
-            EncodedSample sample(128 * 128);
-            sample.encode(byRow, 256, [&](int64_t n, int64_t px, int64_t py, int64_t p) {
-                const int64_t x = 8 * (n % 16) + px - cx, y = 8 * (n / 16) + py - cy;
-                const int64_t ring = (x * x + y * y) / scale % 512;
-                const int64_t bit = highestFirst ? 7 - p : p;
-                return (((ring < 256 ? ring : 511 - ring) >> bit) & 1) != 0;
-            });
-            const std::vector<Find> finds = findsOfPlanted(sample.bytes, 1 << 16);
+            const std::vector<Find> finds =
+                findsOfPlanted(eightPlaneRings(seed, byRow, 40, 40, highestFirst), 1 << 16);
             if (finds.empty() || finds[0].layout != "8 planes, highest first, interleaved by row") {
                 continue;
             }
@@ -699,16 +708,8 @@ TEST(Finder, TellsEightPlanesByRowFromEightPlanesATileApart) {
     int right = 0;
     for (uint32_t seed = 1; seed <= 6; ++seed) {
         for (const TileLayout& layout : {byRow, byTile}) {
-            std::mt19937 random(seed);
-            const int cx = int(random() % 128), cy = int(random() % 128);
-            const int scale = 100 + int(random() % 200);
-            EncodedSample sample(128 * 128);
-            sample.encode(layout, 256, [&](int64_t n, int64_t px, int64_t py, int64_t p) {
-                const int64_t x = 8 * (n % 16) + px - cx, y = 8 * (n / 16) + py - cy;
-                const int64_t ring = (x * x + y * y) / scale % 512;
-                return (((ring < 256 ? ring : 511 - ring) >> (7 - p)) & 1) != 0;
-            });
-            const std::vector<Find> finds = findsOfPlanted(sample.bytes, 1 << 16);
+            const std::vector<Find> finds =
+                findsOfPlanted(eightPlaneRings(seed, layout, 100, 200), 1 << 16);
             right += !finds.empty() && finds[0].values.yDelta == layout.yDelta &&
                      finds[0].values.bitplanes == 8;
         }

@@ -9,6 +9,8 @@
 #include <tuple>
 
 #include "cli/find/beyond_chance.h"
+#include "cli/find/bit_agreement.h"
+#include "cli/find/blank_margin.h"
 #include "cli/find/block_signal.h"
 #include "cli/find/candidates.h"
 #include "cli/find/counting_bytes.h"
@@ -93,9 +95,6 @@ constexpr double kFontSlack = 0.08;
 constexpr int64_t kFollowedGlyphs = 256;
 constexpr int64_t kSymbolGlyphs = 32;   // and past those, to a blank first glyph
 constexpr double kPriorWeight = 0.006;  // orders layouts that explain the data equally well
-// A blank margin that opens graphics: at least this long, after this many bytes of other data.
-constexpr int64_t kMarginBytes = 8;
-constexpr int64_t kOtherBytes = 16;
 // Other readings of a run follow the best: at most this many, explaining at most this much
 // less (in bits per bit), their confidence at most this share of the best one's, so that by
 // default only the best is shown.
@@ -294,33 +293,6 @@ double glyphStrokes(const uint8_t* bytes, int64_t length) {
     return (last + 1) % rows;
 }
 
-// How much more bytes `lag` apart agree, bit by bit, than their density gives by chance.
-[[gnu::target_clones("popcnt", "default")]] double agreementAtLag(const uint8_t* bytes,
-                                                                  int64_t length, int64_t lag) {
-    int64_t agree = 0, ones = 0, pairs = 0;
-    for (int64_t i = 0; i + lag < length; ++i) {
-        agree += 8 - std::popcount(uint8_t(bytes[i] ^ bytes[i + lag]));
-        ones += std::popcount(bytes[i]);
-        pairs += 8;
-    }
-    return pairs
-               ? agreementBeyondChance(double(agree) / double(pairs), double(ones) / double(pairs))
-               : 0.0;
-}
-
-// How much more neighbouring bits of each byte agree than their density gives by chance.
-[[gnu::target_clones("popcnt", "default")]] double agreementWithinBytes(const uint8_t* bytes,
-                                                                        int64_t length) {
-    int64_t agree = 0, ones = 0;
-    for (int64_t i = 0; i < length; ++i) {
-        agree += 7 - std::popcount(uint8_t((bytes[i] ^ (bytes[i] >> 1)) & 0x7F));
-        ones += std::popcount(bytes[i]);
-    }
-    return length > 0 ? agreementBeyondChance(double(agree) / double(7 * length),
-                                              double(ones) / double(8 * length))
-                      : 0.0;
-}
-
 // Eight planes in 8 x 8 tiles of 64 bytes, read three ways that swap two of the axes of each
 // other's tiles: a byte a row of a plane with the planes of a row one after the other (planes
 // 8 bits apart), a tile apart (64 bits apart), or a byte a pixel (1 bit apart).
@@ -345,28 +317,6 @@ const Candidate* eightPlanesApart(const Candidate& like, int32_t apart) {
     return nullptr;
 }
 
-// Of rows of two bytes from bytes[0], how well the last pixel of the first byte continues into
-// the first of the second (as the halves of a row of 16 pixels do), as a share of how well
-// neighbouring pixels within a byte continue each other, both beyond chance. Two planes of the
-// same 8 pixels, a byte each, meet there as pixels 7 apart of different planes.
-[[gnu::target_clones("popcnt", "default")]] double halvesContinue(const uint8_t* bytes,
-                                                                  int64_t length,
-                                                                  bool highestFirst) {
-    int64_t seam = 0, within = 0, ones = 0;
-    const int64_t rows = length / 2;
-    for (int64_t k = 0; k < rows; ++k) {
-        const uint8_t a = bytes[2 * k], b = bytes[2 * k + 1];
-        seam += highestFirst ? (a & 1) == (b >> 7) : (a >> 7) == (b & 1);
-        within += 14 - std::popcount(uint8_t((a ^ (a >> 1)) & 0x7F)) -
-                  std::popcount(uint8_t((b ^ (b >> 1)) & 0x7F));
-        ones += std::popcount(a) + std::popcount(b);
-    }
-    if (rows == 0) return 1.0;
-    const double p = double(ones) / double(16 * rows);
-    const double inside = agreementBeyondChance(double(within) / double(14 * rows), p);
-    return inside > 0 ? agreementBeyondChance(double(seam) / double(rows), p) / inside : 1.0;
-}
-
 // 8 x 8 tiles whose every byte is a row of a plane, the next row the next byte: one plane, or
 // planes a tile apart, which is also how planes stored further apart read one at a time.
 bool byteRows8(const Candidate& c) {
@@ -384,20 +334,6 @@ bool rowsShiftWhole(const TileLayout& layout) {
         highest = std::max(highest, layout.bitAddress(0, x, 0, 0));
     }
     return highest - lowest < std::abs(layout.yDelta);
-}
-
-// The first byte of a blank margin that ends right before bytes[at] and opens graphics: a run
-// of at least kMarginBytes of one value, after bytes of other data (of many values: a picture's
-// own columns before a blank stretch take few); -1 where there is none.
-int64_t marginBefore(const uint8_t* bytes, int64_t length, int64_t at) {
-    if (at <= 0 || at > length) return -1;
-    int64_t first = at - 1;
-    while (first > 0 && bytes[first - 1] == bytes[at - 1]) --first;
-    if (at - first < kMarginBytes || first < kOtherBytes) return -1;
-    std::vector<uint8_t> other(bytes + first - kOtherBytes, bytes + first);
-    std::sort(other.begin(), other.end());
-    const int64_t values = std::unique(other.begin(), other.end()) - other.begin();
-    return values >= kOtherBytes / 2 ? first : -1;
 }
 
 // The byte of a tile its first column of pixels lies in, from the tile's first byte.

@@ -1,6 +1,8 @@
 # The finder's sources: its library and the fuzz target (built without the programs) use them.
 set(QUORVANE_FINDER_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/adaptive_bits.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/bit_agreement.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/blank_margin.cpp
   ${CMAKE_CURRENT_LIST_DIR}/block_signal.cpp
   ${CMAKE_CURRENT_LIST_DIR}/candidates.cpp
   ${CMAKE_CURRENT_LIST_DIR}/counting_bytes.cpp

@@ -9,6 +9,8 @@
 #include <tuple>
 
 #include "cli/find/adaptive_bits.h"
+#include "cli/find/bit_agreement.h"
+#include "cli/find/blank_margin.h"
 #include "cli/find/block_signal.h"
 #include "cli/find/counting_bytes.h"
 #include "cli/find/format_blanks.h"
@@ -697,6 +699,61 @@ TEST(Finder, StartsRowsOfEightPlanesAtTheirFirstPlaneAndRow) {
         }
     }
     EXPECT_GE(inPlace, 20);  // of 24
+}
+
+// A picture's planes agree with each other less than its neighbouring pixels: stored as eight
+// planes by row, a tile apart or a byte a pixel, the axis of its tiles whose bits agree least
+// (bytes one on, eight on, or the bits of a byte) is the planes'.
+TEST(BitAgreement, ThePlanesOfTilesOfEightPlanesAgreeLeast) {
+    const TileLayout layouts[] = {{7, 64, -1, 8, 512, 8, 8, 0, 0, 0},
+                                  {7, 8, -1, 8, 512, 8, 64, 0, 0, 0},
+                                  {7, 64, 8, 8, 512, 8, -1, 0, 0, 0}};
+    for (uint32_t seed = 1; seed <= 4; ++seed) {
+        for (const TileLayout& layout : layouts) {
+            const std::vector<uint8_t> b = eightPlaneRings(seed, layout, 100, 200);
+            const int64_t n = int64_t(b.size());
+            const double within = agreementWithinBytes(b.data(), n);
+            const double one = agreementAtLag(b.data(), n, 1),
+                         eight = agreementAtLag(b.data(), n, 8);
+            const double planes = layout.bitplaneDelta == 8    ? one
+                                  : layout.bitplaneDelta == 64 ? eight
+                                                               : within;
+            EXPECT_EQ(planes, std::min({within, one, eight})) << "seed " << seed;
+            EXPECT_GT(std::max({within, one, eight}), 0.3) << "seed " << seed;
+        }
+    }
+}
+
+// The two bytes of a row of 16 pixels meet as neighbouring pixels; two planes of 8 pixels,
+// a byte each, do not.
+TEST(BitAgreement, HalvesOfRowsOfSixteenPixelsContinueEachOtherPlanesDoNot) {
+    const std::vector<uint8_t> rows = ringTiles();
+    EXPECT_GT(halvesContinue(rows.data(), int64_t(rows.size()), true), 0.75);
+    for (uint32_t seed = 1; seed <= 4; ++seed) {
+        std::mt19937 random(seed);
+        const int cx = int(random() % 128), cy = int(random() % 128), scale = 100;
+        EncodedSample planes(128 * 128 / 4);
+        planes.encode({7, 16, -1, 8, 128, 2, 8, 0, 0, 0}, 256,
+                      [&](int64_t n, int64_t px, int64_t py, int64_t p) {
+                          const int64_t x = 8 * (n % 16) + px - cx, y = 8 * (n / 16) + py - cy;
+                          return (((x * x + y * y) / scale % 4) >> (1 - p) & 1) != 0;
+                      });
+        EXPECT_LT(halvesContinue(planes.bytes.data(), int64_t(planes.bytes.size()), true), 0.75)
+            << "seed " << seed;
+    }
+}
+
+// A run of one value opens graphics where other data, of many values, precedes it; not where
+// a picture's own columns do, nor where it is short.
+TEST(BlankMargin, OpensGraphicsOnlyAfterOtherData) {
+    std::vector<uint8_t> bytes = randomBytes(100, 3);
+    bytes.insert(bytes.end(), 12, 0xFF);
+    bytes.insert(bytes.end(), {0x3C, 0x18, 0x7E});
+    EXPECT_EQ(marginBefore(bytes.data(), int64_t(bytes.size()), 112), 100);
+    EXPECT_EQ(marginBefore(bytes.data(), int64_t(bytes.size()), 106), -1);  // 6 bytes of it
+    for (int i = 84; i < 100; ++i) bytes[size_t(i)] = i % 2 ? 0x0F : 0x00;
+    EXPECT_EQ(marginBefore(bytes.data(), int64_t(bytes.size()), 112), -1);
+    EXPECT_EQ(marginBefore(bytes.data(), int64_t(bytes.size()), 0), -1);
 }
 
 // Rows of eight planes and eight planes a tile apart read each other's tiles transposed, rows

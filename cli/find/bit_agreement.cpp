@@ -1,0 +1,50 @@
+#include "cli/find/bit_agreement.h"
+
+#include <bit>
+
+#include "cli/find/beyond_chance.h"
+
+// Most of the work is counting bits: the processor's own instruction where it has one.
+
+[[gnu::target_clones("popcnt", "default")]] double agreementAtLag(const uint8_t* bytes,
+                                                                  int64_t length, int64_t lag) {
+    int64_t agree = 0, ones = 0, pairs = 0;
+    for (int64_t i = 0; i + lag < length; ++i) {
+        agree += 8 - std::popcount(uint8_t(bytes[i] ^ bytes[i + lag]));
+        ones += std::popcount(bytes[i]);
+        pairs += 8;
+    }
+    return pairs
+               ? agreementBeyondChance(double(agree) / double(pairs), double(ones) / double(pairs))
+               : 0.0;
+}
+
+[[gnu::target_clones("popcnt", "default")]] double agreementWithinBytes(const uint8_t* bytes,
+                                                                        int64_t length) {
+    int64_t agree = 0, ones = 0;
+    for (int64_t i = 0; i < length; ++i) {
+        agree += 7 - std::popcount(uint8_t((bytes[i] ^ (bytes[i] >> 1)) & 0x7F));
+        ones += std::popcount(bytes[i]);
+    }
+    return length > 0 ? agreementBeyondChance(double(agree) / double(7 * length),
+                                              double(ones) / double(8 * length))
+                      : 0.0;
+}
+
+[[gnu::target_clones("popcnt", "default")]] double halvesContinue(const uint8_t* bytes,
+                                                                  int64_t length,
+                                                                  bool highestFirst) {
+    int64_t seam = 0, within = 0, ones = 0;
+    const int64_t rows = length / 2;
+    for (int64_t k = 0; k < rows; ++k) {
+        const uint8_t a = bytes[2 * k], b = bytes[2 * k + 1];
+        seam += highestFirst ? (a & 1) == (b >> 7) : (a >> 7) == (b & 1);
+        within += 14 - std::popcount(uint8_t((a ^ (a >> 1)) & 0x7F)) -
+                  std::popcount(uint8_t((b ^ (b >> 1)) & 0x7F));
+        ones += std::popcount(a) + std::popcount(b);
+    }
+    if (rows == 0) return 1.0;
+    const double p = double(ones) / double(16 * rows);
+    const double inside = agreementBeyondChance(double(within) / double(14 * rows), p);
+    return inside > 0 ? agreementBeyondChance(double(seam) / double(rows), p) / inside : 1.0;
+}

@@ -1,0 +1,19 @@
+#pragma once
+#include <cstdint>
+
+// How much the bits of bytes agree along the axes a tile layout may give them, beyond what
+// their density gives by chance (see agreementBeyondChance): neighbouring pixels of a
+// picture agree along every axis that is a picture's, its planes less.
+
+// Bytes `lag` apart, bit by bit.
+double agreementAtLag(const uint8_t* bytes, int64_t length, int64_t lag);
+
+// Neighbouring bits of each byte.
+double agreementWithinBytes(const uint8_t* bytes, int64_t length);
+
+// Of rows of two bytes from bytes[0], how well the last pixel of the first byte continues into
+// the first of the second (as the halves of a row of 16 pixels do, highest bit first or
+// lowest), as a share of how well neighbouring pixels within a byte continue each other. Two
+// planes of the same 8 pixels, a byte each, meet there as pixels 7 apart of different planes.
+// 1 where there is nothing to tell.
+double halvesContinue(const uint8_t* bytes, int64_t length, bool highestFirst);

@@ -738,12 +738,13 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     if (!font && strokesOf(winner.candidate) < kNoStrokes) {
         std::optional<Trial> taken;
         for (const Trial& t : fine) {
+            if (taken) break;
             if (t.score < winner.score - kMirrorGap) continue;
             // Rows of eight planes for eight planes a tile apart, and the reverse.
             const int32_t apart = t.candidate->layout.bitplaneDelta;
             const Candidate* transposed =
                 eightPlaneTiles(t.candidate->layout) && (apart == 8 || apart == 64)
-                    ? eightPlanesApart(*t.candidate, 72 - apart)
+                    ? eightPlanesApart(*t.candidate, apart == 8 ? 64 : 8)
                     : nullptr;
             for (const Candidate* c : {t.candidate, transposed}) {
                 if (taken || !c || c == winner.candidate || strokesOf(c) < kStrokeTrust / 2) {

@@ -4,10 +4,13 @@
 
 #include "cli/find/beyond_chance.h"
 
-// Most of the work is counting bits: the processor's own instruction where it has one.
+namespace {
 
-[[gnu::target_clones("popcnt", "default")]] double agreementAtLag(const uint8_t* bytes,
-                                                                  int64_t length, int64_t lag) {
+// Most of the work is counting bits: the processor's own instruction where it has one. The
+// versions are chosen within this file, behind the plain functions below.
+
+[[gnu::target_clones("popcnt", "default")]] double atLag(const uint8_t* bytes, int64_t length,
+                                                         int64_t lag) {
     int64_t agree = 0, ones = 0, pairs = 0;
     for (int64_t i = 0; i + lag < length; ++i) {
         agree += 8 - std::popcount(uint8_t(bytes[i] ^ bytes[i + lag]));
@@ -19,8 +22,8 @@
                : 0.0;
 }
 
-[[gnu::target_clones("popcnt", "default")]] double agreementWithinBytes(const uint8_t* bytes,
-                                                                        int64_t length) {
+[[gnu::target_clones("popcnt", "default")]] double withinBytes(const uint8_t* bytes,
+                                                               int64_t length) {
     int64_t agree = 0, ones = 0;
     for (int64_t i = 0; i < length; ++i) {
         agree += 7 - std::popcount(uint8_t((bytes[i] ^ (bytes[i] >> 1)) & 0x7F));
@@ -31,9 +34,8 @@
                       : 0.0;
 }
 
-[[gnu::target_clones("popcnt", "default")]] double halvesContinue(const uint8_t* bytes,
-                                                                  int64_t length,
-                                                                  bool highestFirst) {
+[[gnu::target_clones("popcnt", "default")]] double halves(const uint8_t* bytes, int64_t length,
+                                                          bool highestFirst) {
     int64_t seam = 0, within = 0, ones = 0;
     const int64_t rows = length / 2;
     for (int64_t k = 0; k < rows; ++k) {
@@ -47,4 +49,18 @@
     const double p = double(ones) / double(16 * rows);
     const double inside = agreementBeyondChance(double(within) / double(14 * rows), p);
     return inside > 0 ? agreementBeyondChance(double(seam) / double(rows), p) / inside : 1.0;
+}
+
+}  // namespace
+
+double agreementAtLag(const uint8_t* bytes, int64_t length, int64_t lag) {
+    return atLag(bytes, length, lag);
+}
+
+double agreementWithinBytes(const uint8_t* bytes, int64_t length) {
+    return withinBytes(bytes, length);
+}
+
+double halvesContinue(const uint8_t* bytes, int64_t length, bool highestFirst) {
+    return halves(bytes, length, highestFirst);
 }

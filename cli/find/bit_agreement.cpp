@@ -10,12 +10,14 @@ namespace {
 // versions are chosen within this file, behind the plain functions below.
 
 [[gnu::target_clones("popcnt", "default")]] double atLag(const uint8_t* bytes, int64_t length,
-                                                         int64_t lag) {
+                                                         int64_t lag, int64_t run, int64_t step) {
     int64_t agree = 0, ones = 0, pairs = 0;
-    for (int64_t i = 0; i + lag < length; ++i) {
-        agree += 8 - std::popcount(uint8_t(bytes[i] ^ bytes[i + lag]));
-        ones += std::popcount(bytes[i]);
-        pairs += 8;
+    for (int64_t from = 0; from + lag < length; from += step) {
+        for (int64_t i = from; i < from + run && i + lag < length; ++i) {
+            agree += 8 - std::popcount(uint8_t(bytes[i] ^ bytes[i + lag]));
+            ones += std::popcount(bytes[i]);
+            pairs += 8;
+        }
     }
     return pairs
                ? agreementBeyondChance(double(agree) / double(pairs), double(ones) / double(pairs))
@@ -53,8 +55,9 @@ namespace {
 
 }  // namespace
 
-double agreementAtLag(const uint8_t* bytes, int64_t length, int64_t lag) {
-    return atLag(bytes, length, lag);
+double agreementAtLag(const uint8_t* bytes, int64_t length, int64_t lag, int64_t run,
+                      int64_t step) {
+    return atLag(bytes, length, lag, run, step);
 }
 
 double agreementWithinBytes(const uint8_t* bytes, int64_t length) {

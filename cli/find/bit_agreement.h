@@ -5,8 +5,10 @@
 // their density gives by chance (see agreementBeyondChance): neighbouring pixels of a
 // picture agree along every axis that is a picture's, its planes less.
 
-// Bytes `lag` apart, bit by bit.
-double agreementAtLag(const uint8_t* bytes, int64_t length, int64_t lag);
+// Bytes `lag` apart, bit by bit: the first `run` of every `step` bytes from bytes[0] (every
+// byte, by default), each with the byte `lag` on, as long as that lies within `length`.
+double agreementAtLag(const uint8_t* bytes, int64_t length, int64_t lag, int64_t run = 1,
+                      int64_t step = 1);
 
 // Neighbouring bits of each byte.
 double agreementWithinBytes(const uint8_t* bytes, int64_t length);

@@ -1,6 +1,7 @@
 #include "cli/find/finder.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -234,20 +235,11 @@ double glyphStrokes(const uint8_t* bytes, int64_t length) {
 // at. A picture's planes grow less coherent from its highest bit down (each byte against the
 // same plane a row on, beyond chance), so a row ends where the least coherent plane meets the
 // most, whichever comes first in the bytes.
-[[gnu::target_clones("popcnt", "default")]] int64_t firstPlaneOfRows(const uint8_t* bytes,
-                                                                     int64_t length, int planes) {
+int64_t firstPlaneOfRows(const uint8_t* bytes, int64_t length, int planes) {
+    if (2 * planes - 1 >= length) return 0;  // a plane without a row after it
     std::vector<double> coherence(static_cast<size_t>(planes), 0.0);
-    for (int r = 0; r < planes; ++r) {
-        int64_t agree = 0, pairs = 0, ones = 0;
-        for (int64_t i = r; i + planes < length; i += planes) {
-            agree += 8 - std::popcount(uint8_t(bytes[i] ^ bytes[i + planes]));
-            ones += std::popcount(bytes[i]);
-            pairs += 8;
-        }
-        if (pairs == 0) return 0;
-        coherence[size_t(r)] =
-            agreementBeyondChance(double(agree) / double(pairs), double(ones) / double(pairs));
-    }
+    for (int r = 0; r < planes; ++r)
+        coherence[size_t(r)] = agreementAtLag(bytes + r, length - r, planes, 1, planes);
     int64_t first = 0;
     double widest = -1;
     for (int r = 0; r < planes; ++r) {
@@ -266,25 +258,15 @@ double glyphStrokes(const uint8_t* bytes, int64_t length) {
 // (each byte agrees with the same plane's a row on, beyond chance) but where a tile's last row
 // meets the next tile's first, which lies beside it in the picture, not below. Many planes hide
 // this from pixels compared whole: their lowest planes are noise.
-[[gnu::target_clones("popcnt", "default")]] int64_t firstRowOfPlaneRows(
-    const uint8_t* bytes, int64_t length, int64_t planes, int64_t rows, int64_t tiles) {
-    std::vector<int64_t> agree(static_cast<size_t>(rows), 0), ones(agree), pairs(agree);
-    for (int64_t j = 0; j < tiles * rows && (j + 2) * planes <= length; ++j) {
-        const size_t r = size_t(j % rows);
-        for (int64_t p = 0; p < planes; ++p) {
-            const uint8_t a = bytes[j * planes + p];
-            agree[r] += 8 - std::popcount(uint8_t(a ^ bytes[(j + 1) * planes + p]));
-            ones[r] += std::popcount(a);
-            pairs[r] += 8;
-        }
-    }
+int64_t firstRowOfPlaneRows(const uint8_t* bytes, int64_t length, int64_t planes, int64_t rows,
+                            int64_t tiles) {
+    // Whole rows, each with the row after it, of the tiles counted.
+    const int64_t counted = std::min(length - length % planes, (tiles * rows + 1) * planes);
     int64_t last = rows - 1;  // a tile's last row: where rows continue the next least
     double least = INFINITY;
-    for (int64_t r = 0; r < rows; ++r) {
-        if (pairs[size_t(r)] == 0) continue;
-        const double n = double(pairs[size_t(r)]);
+    for (int64_t r = 0; r < rows && (r + 2) * planes <= counted; ++r) {
         const double beyond =
-            agreementBeyondChance(double(agree[size_t(r)]) / n, double(ones[size_t(r)]) / n);
+            agreementAtLag(bytes + r * planes, counted - r * planes, planes, planes, rows * planes);
         if (beyond < least) {
             least = beyond;
             last = r;
@@ -572,11 +554,11 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         }
         return t;
     };
-    // Strokes are followed in the middle of the bytes read, which what precedes and follows the
-    // graphics reaches least.
-    auto inMiddle = [&](auto&& strokes) {
-        const int64_t n = std::min<int64_t>(int64_t(bytes.size()), kStrokeBytes);
-        return strokes(bytes.data() + (int64_t(bytes.size()) - n) / 2, n);
+    // Measures of the bytes read (strokes, on kStrokeBytes at most) are taken in their middle,
+    // which what precedes and follows the graphics reaches least.
+    auto inMiddle = [&](auto&& measure, int64_t most = kStrokeBytes) {
+        const int64_t n = std::min<int64_t>(int64_t(bytes.size()), most);
+        return measure(bytes.data() + (int64_t(bytes.size()) - n) / 2, n);
     };
     Trial winner = fine.front();
     bool font = false;
@@ -816,12 +798,15 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     // one bit a pixel (a byte a column of its bits): where the bits of a byte agree least, a
     // byte a pixel replaces any reading that explains the run hardly better.
     if (!font) {
-        const int64_t sample = std::min<int64_t>(kFineBytes, int64_t(bytes.size()));
-        const uint8_t* middleBytes = bytes.data() + (int64_t(bytes.size()) - sample) / 2;
-        const std::pair<double, int32_t> axes[] = {{agreementWithinBytes(middleBytes, sample), 1},
-                                                   {agreementAtLag(middleBytes, sample, 1), 8},
-                                                   {agreementAtLag(middleBytes, sample, 8), 64}};
-        const auto least = std::min_element(std::begin(axes), std::end(axes));
+        // Each axis's agreement, with how many bits apart planes along it lie.
+        const auto axes = inMiddle(
+            [](const uint8_t* b, int64_t n) {
+                return std::array<std::pair<double, int32_t>, 3>{{{agreementWithinBytes(b, n), 1},
+                                                                  {agreementAtLag(b, n, 1), 8},
+                                                                  {agreementAtLag(b, n, 8), 64}}};
+            },
+            kFineBytes);
+        const auto least = std::min_element(axes.begin(), axes.end());
         const int32_t apart = least->second;
         bool pixels = true;
         for (const auto& axis : axes)
@@ -848,7 +833,7 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
             std::min<int64_t>(kFineBytes, int64_t(bytes.size()) - winner.phase % 2);
         const uint8_t* rows = bytes.data() + winner.phase % 2 +
                               (int64_t(bytes.size()) - winner.phase % 2 - sample) / 4 * 2;
-        if (halvesContinue(rows, sample, l.xDelta < 0) < 0.75) {
+        if (halvesContinue(rows, sample, l.xDelta < 0) < kHalvesContinue) {
             for (const Candidate& m : searchCandidates()) {
                 if (m.layout.bitplanes != 2 || m.layout.yDelta != 16 ||
                     m.layout.bitplaneDelta != 8 || m.layout.xDelta != l.xDelta) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 #include "cli/find/adaptive_bits.h"
@@ -134,8 +135,10 @@ int64_t visitBits(const uint8_t* bytes, int64_t length, const uint8_t* blank,
             const unsigned top = y == 0 ? 1u : 0u;
             const uint8_t* row = grey[y + 1];
             const uint8_t* above = grey[y];
-            for (int p = 0; p < kPlanes; ++p) {
-                const int shift = 7 - p;
+            // Each plane with its shifts known when compiled, so that the row's contexts are
+            // computed on vectors.
+            auto plane = [&]<int p>() {
+                constexpr int shift = 7 - p;
                 const uint8_t* places = reader.planePlaces(p) + y * kMaxSide;
                 const unsigned flags = top << 5 | (p == 0 ? 16u : 0u);
                 // A whole row at once, however wide the tile, so that the loop has a fixed
@@ -155,7 +158,11 @@ int64_t visitBits(const uint8_t* bytes, int64_t length, const uint8_t* blank,
                         visit(t, coded[x] >> 1u, coded[x] & 1u);
                     }
                 }
+            };
+            [&]<int... p>(std::integer_sequence<int, p...>) {
+                (plane.template operator()<p>(), ...);
             }
+            (std::make_integer_sequence<int, kPlanes>{});
         }
     }
     return t;

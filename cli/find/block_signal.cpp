@@ -17,8 +17,8 @@ constexpr int64_t kStrides[] = {1, 2, 3, 4, 8, 16};
 constexpr uint64_t kWithinBytes = 0x7F7F7F7F7F7F7F7Full;  // bit pairs inside each byte
 
 // Most of the pass is counting bits: the processor's own instruction where it has one.
-[[gnu::target_clones("popcnt", "default")]] float signalOf(const uint8_t* data,
-                                                           const uint8_t* farData) {
+[[gnu::target_clones("popcnt", "default")]] BlockSignal::Measure signalOf(const uint8_t* data,
+                                                                          const uint8_t* farData) {
     constexpr int64_t kBlockBytes = BlockSignal::kBlockBytes;
     int near[std::size(kStrides)] = {};
     int far = 0, withinNear = 0, withinFar = 0;
@@ -36,15 +36,23 @@ constexpr uint64_t kWithinBytes = 0x7F7F7F7F7F7F7F7Full;  // bit pairs inside ea
     constexpr float kWithinPairs = float(kBlockBytes * 7);
     const float rest = std::max(kPairs - float(far), 16.0f);
     float best = 0;
-    for (int n : near) best = std::max(best, float(n - far) / rest);
+    uint8_t stride = 0;
+    for (size_t s = 0; s < std::size(kStrides); ++s) {
+        const float excess = float(near[s] - far) / rest;
+        if (excess > best) {
+            best = excess;
+            stride = uint8_t(kStrides[s]);
+        }
+    }
     // Rows of one-bit pixels are also alike along each byte.
     const float withinRest = std::max(kWithinPairs - float(withinFar), 14.0f);
     const float within = float(withinNear - withinFar) / withinRest;
-    return std::min(best, 1.0f) * 0.75f + std::clamp(within, 0.0f, 1.0f) * 0.25f;
+    return {std::min(best, 1.0f) * 0.75f + std::clamp(within, 0.0f, 1.0f) * 0.25f,
+            best >= BlockSignal::kClearStride ? stride : uint8_t(0)};
 }
 
 }  // namespace
 
-float BlockSignal::of(const uint8_t* data, const uint8_t* farData) {
+BlockSignal::Measure BlockSignal::measure(const uint8_t* data, const uint8_t* farData) {
     return signalOf(data, farData);
 }

@@ -18,5 +18,15 @@ struct BlockSignal {
     // The signal of the block at block[0..kBlockBytes), reading kNearReach bytes further, with
     // the far neighbours at far[0..kBlockBytes): the best excess over the far neighbour, as a
     // share of what was left to explain.
-    static float of(const uint8_t* block, const uint8_t* far);
+    static float of(const uint8_t* block, const uint8_t* far) { return measure(block, far).signal; }
+
+    // The signal, and the near distance in bytes at which the block is most alike, where that
+    // excess is clear (kClearStride), else 0: blocks of one kind of data share it, so that a
+    // picture among tables stands out where a run holds both.
+    struct Measure {
+        float signal;
+        uint8_t stride;
+    };
+    static constexpr float kClearStride = 0.3f;
+    static Measure measure(const uint8_t* block, const uint8_t* far);
 };

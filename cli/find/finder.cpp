@@ -18,6 +18,7 @@
 #include "cli/find/format_blanks.h"
 #include "cli/find/glyph_rows.h"
 #include "cli/find/plane_distance.h"
+#include "cli/find/stride_cuts.h"
 #include "cli/find/text_bytes.h"
 #include "cli/find/tile_model.h"
 #include "cli/find/tile_seams.h"
@@ -109,43 +110,63 @@ struct Region {
 
 // Runs of blocks whose signal, averaged over a few blocks, is hot; short cold gaps are
 // bridged. Code and tables reach the threshold now and then in a single block, seldom in
-// several running.
+// several running. A run is cut where a long stretch of blocks alike at one distance starts
+// or ends (strideCuts).
 class RegionBuilder {
 public:
-    void push(int64_t blockStart, float signal, std::vector<Region>& done) {
-        recent_[count_++ % kSmoothing] = signal;
+    void push(int64_t blockStart, BlockSignal::Measure m, std::vector<Region>& done) {
+        recent_[count_ % kSmoothing] = m;
+        ++count_;
         float sum = 0;
-        for (float v : recent_) sum += v;
+        for (const BlockSignal::Measure& r : recent_) sum += r.signal;
         const bool hot = count_ >= kSmoothing && sum / kSmoothing >= kHot;
         if (hot) {
-            if (hot_ == 0) start_ = blockStart - (kSmoothing - 1) * kBlock;
+            if (hot_ == 0) {
+                start_ = blockStart - (kSmoothing - 1) * kBlock;
+                measures_.clear();
+                for (int64_t i = count_ - kSmoothing; i < count_ - 1; ++i)
+                    measures_.push_back(recent_[i % kSmoothing]);
+            }
             ++hot_;
             end_ = blockStart + kBlock;
             gap_ = 0;
         } else if (hot_ > 0 && ++gap_ > kMaxGap) {
             finish(done);
         }
+        if (hot_ > 0 && int64_t(measures_.size()) < kMostMeasures) measures_.push_back(m);
     }
     // Where the run still open starts, or end when none is.
     int64_t openStart(int64_t end) const { return hot_ > 0 ? std::max<int64_t>(0, start_) : end; }
     void finish(std::vector<Region>& done) {
-        if (hot_ >= kMinHotBlocks) done.push_back({std::max<int64_t>(0, start_), end_});
+        if (hot_ >= kMinHotBlocks) {
+            measures_.resize(
+                size_t(std::min<int64_t>(int64_t(measures_.size()), (end_ - start_) / kBlock)));
+            int64_t from = start_;
+            for (const int64_t cut : strideCuts(measures_)) {
+                done.push_back({std::max<int64_t>(0, from), start_ + cut * kBlock});
+                from = start_ + cut * kBlock;
+            }
+            done.push_back({std::max<int64_t>(0, from), end_});
+        }
         hot_ = 0;
         gap_ = 0;
     }
 
 private:
     static constexpr int kSmoothing = 4;
-    float recent_[kSmoothing] = {};
+    // Measures kept for a run, at most: a run longer than this is cut in its first part only.
+    static constexpr int64_t kMostMeasures = int64_t(1) << 16;
+    BlockSignal::Measure recent_[kSmoothing] = {};
     int64_t count_ = 0;
     int64_t start_ = 0, end_ = 0, hot_ = 0;
     int gap_ = 0;
+    std::vector<BlockSignal::Measure> measures_;  // of the run's blocks from its start
 };
 
 // The signals of the blocks in [from, to) of a file of `size` bytes.
-std::vector<float> blockSignals(const ReadAt& read, int64_t size, int64_t far, int64_t from,
-                                int64_t to) {
-    std::vector<float> signals(size_t((to - from) / kBlock), 0.0f);
+std::vector<BlockSignal::Measure> blockSignals(const ReadAt& read, int64_t size, int64_t far,
+                                               int64_t from, int64_t to) {
+    std::vector<BlockSignal::Measure> signals(size_t((to - from) / kBlock), {0.0f, 0});
     if (far < 48) return signals;
     const int64_t first = std::max<int64_t>(0, from - far);
     const int64_t last = std::min(size, to + far + kBlock + BlockSignal::kNearReach);
@@ -154,7 +175,7 @@ std::vector<float> blockSignals(const ReadAt& read, int64_t size, int64_t far, i
     for (size_t k = 0; k < signals.size(); ++k) {
         const int64_t b = from + int64_t(k) * kBlock;
         const int64_t farAt = b + far + kBlock <= size ? b + far : std::max<int64_t>(0, b - far);
-        signals[k] = BlockSignal::of(&data[size_t(b - first)], &data[size_t(farAt - first)]);
+        signals[k] = BlockSignal::measure(&data[size_t(b - first)], &data[size_t(farAt - first)]);
     }
     return signals;
 }
@@ -1086,7 +1107,7 @@ std::vector<Find> scanSource(const FinderOptions& options, WorkPool& pool, const
     for (int64_t batch = 0; batch < blocks * kBlock; batch += batchBytes) {
         const int64_t batchEnd = std::min(blocks * kBlock, batch + batchBytes);
         const size_t chunks = size_t((batchEnd - batch + kChunkBytes - 1) / kChunkBytes);
-        std::vector<std::vector<float>> signals(chunks);
+        std::vector<std::vector<BlockSignal::Measure>> signals(chunks);
         pool.run(chunks, [&](size_t c) {
             const int64_t from = batch + int64_t(c) * kChunkBytes;
             signals[c] =

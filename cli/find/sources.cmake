@@ -10,6 +10,7 @@ set(QUORVANE_FINDER_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/format_blanks.cpp
   ${CMAKE_CURRENT_LIST_DIR}/glyph_rows.cpp
   ${CMAKE_CURRENT_LIST_DIR}/plane_distance.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/stride_cuts.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text_bytes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tile_model.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tile_seams.cpp

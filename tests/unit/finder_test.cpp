@@ -17,6 +17,7 @@
 #include "cli/find/glyph_rows.h"
 #include "cli/find/grey_tiles.h"
 #include "cli/find/plane_distance.h"
+#include "cli/find/stride_cuts.h"
 #include "cli/find/text_bytes.h"
 #include "cli/find/tile_model.h"
 #include "cli/find/tile_seams.h"
@@ -754,6 +755,57 @@ TEST(BlankMargin, OpensGraphicsOnlyAfterOtherData) {
     for (int i = 84; i < 100; ++i) bytes[size_t(i)] = i % 2 ? 0x0F : 0x00;
     EXPECT_EQ(marginBefore(bytes.data(), int64_t(bytes.size()), 112), -1);
     EXPECT_EQ(marginBefore(bytes.data(), int64_t(bytes.size()), 0), -1);
+}
+
+// A stretch of blocks alike at one distance, among blocks that look like graphics less and
+// are alike at others, is cut out of its run; not beside cold blocks, nor where it is the
+// less alike, nor where it is short.
+TEST(StrideCuts, CutOutAPictureAmongTablesOnly) {
+    auto run = [](float left, float middle, float right, int64_t middleBlocks = 24) {
+        std::vector<BlockSignal::Measure> blocks;
+        for (int i = 0; i < 20; ++i) blocks.push_back({left, uint8_t(i % 3 ? 8 : 16)});
+        for (int64_t i = 0; i < middleBlocks; ++i)
+            blocks.push_back({middle, uint8_t(i == 5 ? 4 : 1)});
+        for (int i = 0; i < 20; ++i) blocks.push_back({right, 4});
+        return blocks;
+    };
+    EXPECT_EQ(strideCuts(run(0.6f, 0.9f, 0.7f)), (std::vector<int64_t>{20, 44}));
+    EXPECT_TRUE(strideCuts(run(0.1f, 0.9f, 0.7f)).empty());
+    EXPECT_TRUE(strideCuts(run(0.6f, 0.65f, 0.7f)).empty());
+    EXPECT_TRUE(strideCuts(run(0.6f, 0.9f, 0.7f, 12)).empty());
+}
+
+// A table of offsets that wander (a jump table, say) looks like graphics, less so than a
+// picture; the picture among it is found on its own, though the table fills the middle of
+// their run.
+TEST(Finder, FindsAPictureAmongTablesThatLookLikeGraphics) {
+    for (const uint32_t seed : {5u, 6u, 7u}) {
+        std::mt19937 random(seed);
+        std::vector<uint8_t> bytes = randomBytes(4096, seed);
+        uint32_t offset = 0xFFEE0000;
+        auto table = [&](int count) {
+            for (int i = 0; i < count; ++i) {
+                offset += random() % 4;
+                const auto* at = reinterpret_cast<const uint8_t*>(&offset);
+                bytes.insert(bytes.end(), at, at + 4);
+            }
+        };
+        table(1500);
+        const int64_t pictureAt = int64_t(bytes.size());
+        const std::vector<uint8_t> picture = rectanglesLowestFirst(seed, 8, 6, 24);
+        bytes.insert(bytes.end(), picture.begin(), picture.end());
+        table(4500);
+        const std::vector<uint8_t> tail = randomBytes(4096, seed + 1);
+        bytes.insert(bytes.end(), tail.begin(), tail.end());
+        bool found = false;
+        for (const Find& f :
+             Finder(FinderOptions{}).scanBytes(bytes.data(), int64_t(bytes.size()))) {
+            found = found || (f.start < pictureAt + int64_t(picture.size()) && f.end > pictureAt &&
+                              f.layout == "1 bit, lowest first, 8 x 8" &&
+                              (f.start + f.values.offset / 8 - pictureAt) % 8 == 0);
+        }
+        EXPECT_TRUE(found) << "seed " << seed;
+    }
 }
 
 // Rows of eight planes and eight planes a tile apart read each other's tiles transposed, rows

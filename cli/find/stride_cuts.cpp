@@ -36,16 +36,18 @@ std::vector<int64_t> strideCuts(const std::vector<BlockSignal::Measure>& blocks)
             if (blocks[size_t(j)].stride == stride) last = j;
         }
         const int64_t end = last + 1;
-        if (stride != 0 && end - k >= kStretchBlocks && k >= kSideBlocks &&
-            n - end >= kSideBlocks &&
-            otherGraphics(k - kSideBlocks, stride, signalOf(k, end - k)) &&
-            otherGraphics(end, stride, signalOf(k, end - k))) {
-            cuts.push_back(k);
-            cuts.push_back(end);
-            k = end;
-        } else {
+        if (stride == 0 || end - k < kStretchBlocks) {
             ++k;
+            continue;
         }
+        // A long stretch is cut out or left whole; stretches starting inside it end with it.
+        const float signal = signalOf(k, end - k);
+        if (k >= kSideBlocks && n - end >= kSideBlocks &&
+            otherGraphics(k - kSideBlocks, stride, signal) && otherGraphics(end, stride, signal)) {
+            if (cuts.empty() || cuts.back() < k) cuts.push_back(k);
+            cuts.push_back(end);
+        }
+        k = end;
     }
     return cuts;
 }

@@ -21,7 +21,7 @@ struct Find {
 
 struct FinderOptions {
     int threads = 1;
-    int64_t top = 10;            // finds kept per file, best first
+    int64_t top = 10;             // finds kept per file, best first
     double minConfidence = 0.55;  // finds below it are dropped
     // Called now and then with the bytes scanned so far.
     std::function<void(int64_t done, int64_t total)> progress;

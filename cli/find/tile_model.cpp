@@ -103,6 +103,16 @@ struct GreyResidues {
     }
 };
 
+// Calls f.template operator()<i>() for each i from 0 to n - 1, so that each call knows its i
+// when compiled.
+template <int n, typename F>
+void forEachIndex(F&& f) {
+    [&]<int... i>(std::integer_sequence<int, i...>) {
+        (f.template operator()<i>(), ...);
+    }
+    (std::make_integer_sequence<int, n>{});
+}
+
 // Reads up to `tiles` tiles, stopping at the first that would reach outside, and calls
 // onTile(grey, side) with each tile read (see GreyResidues::count), then visit(tile, context,
 // bit) for each bit read but those set in `blank` (kBlanks; as long as the bytes), its context
@@ -159,10 +169,7 @@ int64_t visitBits(const uint8_t* bytes, int64_t length, const uint8_t* blank,
                     }
                 }
             };
-            [&]<int... p>(std::integer_sequence<int, p...>) {
-                (plane.template operator()<p>(), ...);
-            }
-            (std::make_integer_sequence<int, kPlanes>{});
+            forEachIndex<kPlanes>(plane);
         }
     }
     return t;

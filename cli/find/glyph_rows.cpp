@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <vector>
 
 #include "cli/find/beyond_chance.h"
@@ -79,18 +80,41 @@ std::optional<GlyphRows> GlyphRows::of(const uint8_t* bytes, int64_t length) {
     std::sort(sorted.begin(), sorted.end());
     const double usual = sorted[sorted.size() / 2];
     const double best = *std::max_element(agreement.begin() + kShortest, agreement.end());
-    if (best - usual < kClearPeak) return std::nullopt;
     int64_t height = kShortest;
     while (agreement[size_t(height)] < best - kSameAsBest) ++height;
     // A glyph's height stands out from the two periods below it; a picture's blank rows agree
     // the more, the nearer they are (every other period alike where rows are two bytes),
     // down to the shortest period looked for.
-    if (agreement[size_t(height)] <=
-        std::max(agreement[size_t(height - 1)], agreement[size_t(height - 2)])) {
+    auto standsOut = [&](int64_t h) {
+        return agreement[size_t(h)] > std::max(agreement[size_t(h - 1)], agreement[size_t(h - 2)]);
+    };
+    // Glyphs with deep margins (small letters in tall cells) keep rows blank for long: the
+    // nearer the period, the better it repeats, up to the shortest looked for. Their height
+    // still rises clearly out of the periods down to half of it, and is taken as it is: the
+    // nearer periods repeat well for the margins' sake, not as a glyph's.
+    const bool clear = best - usual >= kClearPeak && standsOut(height);
+    const bool deepMargins =
+        height == kShortest && !clear &&
+        std::is_sorted(agreement.begin() + 1, agreement.begin() + kShortest + 1, std::greater<>());
+    if (deepMargins) {
+        height = 0;
+        double highest = kClearPeak;
+        for (int64_t h = 2 * kShortest; h <= kTallest; ++h) {
+            if (!standsOut(h) || (h < kTallest && agreement[size_t(h + 1)] >= agreement[size_t(h)]))
+                continue;
+            const double rise = agreement[size_t(h)] -
+                                *std::min_element(&agreement[size_t(h / 2)], &agreement[size_t(h)]);
+            if (rise >= highest) {
+                highest = rise;
+                height = h;
+            }
+        }
+        if (height == 0) return std::nullopt;
+    } else if (!clear) {
         return std::nullopt;
     }
     // Twice a glyph's height repeats as well as once: take the glyph, not the pair.
-    for (int64_t d = kShortest; d < height; ++d) {
+    for (int64_t d = kShortest; d < height && !deepMargins; ++d) {
         if (height % d == 0 && agreement[size_t(d)] >= best - kDivisorSlack) {
             height = d;
             break;
@@ -103,7 +127,7 @@ std::optional<GlyphRows> GlyphRows::of(const uint8_t* bytes, int64_t length) {
     for (int64_t i = 0; i < n; ++i) empty[size_t((skip + i) % height)] += blank[size_t(i)];
     // Glyphs alike in pairs can make twice their height repeat best; the blank rows of its
     // two halves are then the same, where a glyph's top and bottom differ.
-    while (height % 2 == 0 && height / 2 >= kShortest) {
+    while (!deepMargins && height % 2 == 0 && height / 2 >= kShortest) {
         const int64_t half = height / 2;
         double differ = 0, total = 0;
         for (int64_t r = 0; r < half; ++r) {

@@ -269,6 +269,31 @@ TEST(GlyphRows, TellsTheHeightAndWhereGlyphsStart) {
     EXPECT_EQ(rows->start, 4);
 }
 
+// Letters in tall cells (24 rows, ink on 7 to 9 of them) keep rows blank for long, and box
+// drawings after them half blank or all ink: the nearest periods repeat best, yet the height
+// rises clearly out of the periods below it.
+TEST(GlyphRows, TellsTheHeightOfLettersWithDeepMargins) {
+    const int spans[4][2] = {{0, 12}, {11, 12}, {11, 24}, {0, 24}};
+    for (uint32_t seed : {3u, 4u, 5u}) {
+        std::mt19937 random(seed);
+        std::vector<uint8_t> glyphs;
+        for (int glyph = 0; glyph < 96; ++glyph) {
+            const int* box = spans[random() % 4];
+            const bool letter = glyph < 40;
+            const int top = letter ? 7 + 2 * int(random() % 2) : box[0], end = letter ? 16 : box[1];
+            const uint8_t stem = uint8_t(0xC0 >> (random() % 4));
+            const int bar = top + int(random() % unsigned(end - top));
+            for (int row = 0; row < 24; ++row) {
+                const bool ink = row >= top && row < end;
+                glyphs.push_back(ink ? uint8_t(stem | (row == bar ? 0x7E : 0)) : 0);
+            }
+        }
+        const auto rows = GlyphRows::of(glyphs.data(), int64_t(glyphs.size()));
+        ASSERT_TRUE(rows) << seed;
+        EXPECT_EQ(rows->height, 24) << seed;
+    }
+}
+
 // A font is followed back to its first glyph over what looks like its glyphs, not over the
 // bytes of other data.
 TEST(GlyphRows, TellsTheFontsGlyphsFromOtherBytes) {

@@ -34,7 +34,8 @@ constexpr int64_t kChunkBytes = int64_t(4) << 20;  // one thread's share of a pa
 constexpr float kHot = 0.35f;                      // a block that looks like graphics
 constexpr int kMaxGap = 8;                         // cold blocks a run may bridge
 constexpr int64_t kMinHotBlocks = 3;
-constexpr int64_t kJoinBytes = 1024;        // gaps between runs that read alike and are joined
+constexpr int kSmoothing = 4;         // blocks a signal is averaged over: a run opens with them
+constexpr int64_t kJoinBytes = 1024;  // gaps between runs that read alike and are joined
 constexpr int64_t kSampleBytes = 48 << 10;  // what the layouts are tried on, at most
 // Layouts are compared on the same bytes: each reads as many tiles as cover this many.
 constexpr int64_t kCoarseBytes = 512;
@@ -92,6 +93,9 @@ constexpr double kHalvesContinue = 0.75;
 // How much less a font's rows may explain than the best reading: transposed and stacked
 // readings of a font explain it about as well, other data clearly better.
 constexpr double kFontSlack = 0.08;
+// Braille's cells hold every pattern of their dots in counting order: read as eight planes, a
+// cell is a row of pixels a count on from the one above, which explains it far better.
+constexpr double kDottedSlack = 0.3;
 // Glyphs a font is followed back over, at most: a character set's, as a run may open near
 // the end of a font whose first glyphs look cold (blank and shaded ones, braille dots).
 constexpr int64_t kFollowedGlyphs = 256;
@@ -153,7 +157,6 @@ public:
     }
 
 private:
-    static constexpr int kSmoothing = 4;
     // Measures kept for a run, at most: a run longer than this is cut in its first part only.
     static constexpr int64_t kMostMeasures = int64_t(1) << 16;
     BlockSignal::Measure recent_[kSmoothing] = {};
@@ -247,9 +250,12 @@ double lineStrokes(const uint8_t* bytes, int64_t length, const TileLayout& layou
 }
 
 // The strokes of glyphs: followed to the next row, and to the one after it where glyphs are
-// dots a blank row apart (braille).
-double glyphStrokes(const uint8_t* bytes, int64_t length) {
-    return std::max(GlyphRows::strokes(bytes, length), GlyphRows::strokes(bytes, length, 2));
+// dots a blank row apart (braille), whose dots, each a pattern of its own, run on along their
+// rows only.
+double glyphStrokes(const uint8_t* bytes, int64_t length, bool dotted) {
+    const double strokes =
+        std::max(GlyphRows::strokes(bytes, length), GlyphRows::strokes(bytes, length, 2));
+    return dotted ? std::max(strokes, GlyphRows::dots(bytes, length)) : strokes;
 }
 
 // Of rows of `planes` bytes, one a plane, starting at bytes[0], the byte the first plane is
@@ -582,7 +588,7 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         return measure(bytes.data() + (int64_t(bytes.size()) - n) / 2, n);
     };
     Trial winner = fine.front();
-    bool font = false;
+    bool font = false, dotted = false;
     // Where a font's first glyph is, from the run's start, where it was followed back to.
     int64_t fontStart = INT64_MAX;
     // A run that repeats blank rows with a glyph's height is a font stored a byte a row, even
@@ -636,6 +642,17 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
                     break;
                 }
             }
+            // Braille's blank rows, every other one, cannot tell which starts a cell: there the
+            // blank glyph is also looked for in what the run opens with before its first hot
+            // block.
+            for (int64_t p = 1; glyphs->dotted && fontStart == INT64_MAX &&
+                                p < kSmoothing * kBlock && p + h < int64_t(bytes.size());
+                 ++p) {
+                if (GlyphRows::opensFont(bytes.data() + p, h) && bytes[size_t(p + h)] != 0) {
+                    first = p;
+                    fontStart = first;
+                }
+            }
         }
         const int64_t fontPhase = (first % 8 + 8) % 8;
         for (const Candidate& c : searchCandidates()) {
@@ -647,10 +664,14 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         // Glyphs have strokes: blank rows with a glyph's height in bytes whose ink does not run
         // on from row to row are planes or records (a plane of a picture of many planes, blank
         // where the picture is dark).
-        if (!rowsTried.empty() && rowsTried.front().score >= winner.score - kFontSlack &&
-            inMiddle(glyphStrokes) >= kGlyphStrokes) {
+        const double slack = glyphs->dotted ? kDottedSlack : kFontSlack;
+        if (!rowsTried.empty() && rowsTried.front().score >= winner.score - slack &&
+            inMiddle([&](const uint8_t* b, int64_t n) {
+                return glyphStrokes(b, n, glyphs->dotted);
+            }) >= kGlyphStrokes) {
             winner = rowsTried.front();
             font = true;
+            dotted = glyphs->dotted;
         }
     }
     auto seamsOf = [&](const Trial& t) {
@@ -983,7 +1004,7 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     const uint8_t* strokeSample = kept + (keptBytes - strokeBytes) / 2;
     double coherence = 0;
     if (font) {
-        coherence = glyphStrokes(strokeSample, strokeBytes) / kStrokeTrust;
+        coherence = glyphStrokes(strokeSample, strokeBytes, dotted) / kStrokeTrust;
     } else {
         coherence =
             seamCoherence(kept + seamSkip, keptBytes - seamSkip, c.layout, seamTiles) / kSeamTrust;

@@ -19,6 +19,10 @@ constexpr double kClearPeak = 0.12;   // how much better than usual the period m
 constexpr double kSameAsBest = 0.02;  // multiples of the height repeat about as well
 constexpr double kDivisorSlack = 0.08;
 constexpr double kSameHalves = 0.2;
+// How much better every even period repeats than any odd one where rows are dots a blank row
+// apart, and what share of the disagreement left the glyph's height must take away.
+constexpr double kDottedRows = 0.1;
+constexpr double kClearShare = 0.25;
 constexpr int64_t kOpening = 16;  // a run opening with its first glyph has it here
 
 // Of the first n - lag bits, how many differ from the bit `lag` (1 to 63) on.
@@ -50,6 +54,20 @@ constexpr int64_t kOpening = 16;  // a run opening with its first glyph has it h
     return std::clamp(
         agreementBeyondChance(double(agree) / double(pairs), double(ones) / double(8 * inked)), 0.0,
         1.0);
+}
+
+[[gnu::target_clones("popcnt", "default")]] double dotsOf(const uint8_t* bytes, int64_t length) {
+    int64_t inked = 0, ones = 0, agree = 0;
+    for (int64_t i = 0; i < length; ++i) {
+        if (bytes[i] == 0) continue;
+        ++inked;
+        ones += std::popcount(bytes[i]);
+        agree += 7 - std::popcount(uint8_t((bytes[i] ^ (bytes[i] >> 1)) & 0x7F));
+    }
+    if (inked == 0) return 0;
+    return std::clamp(
+        agreementBeyondChance(double(agree) / double(7 * inked), double(ones) / double(8 * inked)),
+        0.0, 1.0);
 }
 
 }  // namespace
@@ -96,7 +114,28 @@ std::optional<GlyphRows> GlyphRows::of(const uint8_t* bytes, int64_t length) {
     const bool deepMargins =
         height == kShortest && !clear &&
         std::is_sorted(agreement.begin() + 1, agreement.begin() + kShortest + 1, std::greater<>());
-    if (deepMargins) {
+    // Braille keeps every other row blank: the even periods all repeat far better than the
+    // odd ones, and the glyph's height is the even period that stands out of them, by much of
+    // what little they leave to agree.
+    std::vector<double> odd, even;
+    for (int64_t h = 1; h <= kTallest; ++h) (h % 2 ? odd : even).push_back(agreement[size_t(h)]);
+    const bool dotted = !clear && *std::min_element(even.begin(), even.end()) >
+                                      *std::max_element(odd.begin(), odd.end()) + kDottedRows;
+    if (dotted) {
+        std::nth_element(even.begin(), even.begin() + long(even.size() / 2), even.end());
+        const double usualEven = even[even.size() / 2];
+        height = 0;
+        for (int64_t h = kShortest; h <= kTallest; h += 2) {
+            const bool peak = agreement[size_t(h)] > agreement[size_t(h - 2)] &&
+                              (h + 2 > kTallest || agreement[size_t(h)] > agreement[size_t(h + 2)]);
+            if (peak && (height == 0 || agreement[size_t(h)] > agreement[size_t(height)])) {
+                height = h;
+            }
+        }
+        if (height == 0 || agreement[size_t(height)] - usualEven < kClearShare * (1 - usualEven)) {
+            return std::nullopt;
+        }
+    } else if (deepMargins) {
         height = 0;
         double highest = kClearPeak;
         for (int64_t h = 2 * kShortest; h <= kTallest; ++h) {
@@ -196,7 +235,7 @@ std::optional<GlyphRows> GlyphRows::of(const uint8_t* bytes, int64_t length) {
     const double glyphs = double(n) / double(height);
     for (int64_t r = 0; r < height; ++r)
         blankRows[size_t(r)] = std::clamp(empty[size_t((start + r) % height)] / glyphs, 0.02, 0.98);
-    return GlyphRows{height, start, blankRows, density};
+    return GlyphRows{height, start, blankRows, density, dotted};
 }
 
 bool GlyphRows::opensFont(const uint8_t* glyph, int64_t height) {
@@ -205,6 +244,10 @@ bool GlyphRows::opensFont(const uint8_t* glyph, int64_t height) {
 
 double GlyphRows::strokes(const uint8_t* bytes, int64_t length, int64_t lag, int64_t step) {
     return strokesOf(bytes, length, lag, step);
+}
+
+double GlyphRows::dots(const uint8_t* bytes, int64_t length) {
+    return dotsOf(bytes, length);
 }
 
 double GlyphRows::evidence(const uint8_t* glyph) const {

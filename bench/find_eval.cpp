@@ -246,9 +246,8 @@ int main(int argc, char** argv) {
     std::printf("| regions found at rank 1 | %.1f%% (%lld of %lld) | 90%% |\n", 100 * share1,
                 (long long)rank1, (long long)regions);
     std::printf(
-        "| the same, leaving out the %lld regions blank in 98%% of their pixels | %.1f%% (%lld of "
-        "%lld) | "
-        "|\n",
+        "| the same, leaving out the %lld regions of one grey level in 98%% of their pixels "
+        "| %.1f%% (%lld of %lld) | |\n",
         (long long)oneLevel,
         regions > oneLevel ? 100.0 * double(rank1 - oneLevelRank1) / double(regions - oneLevel)
                            : 0.0,

@@ -5,8 +5,6 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
-#include <cstdio>
-#include <cstdlib>
 #include <mutex>
 #include <optional>
 #include <tuple>
@@ -498,7 +496,6 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     }
     const std::vector<Trial> fine = trials(kFineBytes, best);
     if (fine.empty()) return {};
-    if (getenv("QDBG")) for (const Trial& t : fine) fprintf(stderr, "  fine %s phase %ld score %f\n", t.candidate->name.c_str(), (long)t.phase, t.score);
 
     // A reading's tiles where its seams are measured: from the middle of the run, at the
     // reading's phase, as many as hold kSeamBits.
@@ -1022,7 +1019,6 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     const double confidence =
         Finder::confidenceOf(score, std::min(keptBytes, kSampleBytes) / c.tileBytes) *
         std::min(1.0, coherence);
-    if (getenv("QDBG")) fprintf(stderr, "region %ld-%ld %s phase %ld kept %ld+%ld score %f coherence %f seams %f strokes %f text %d counting %f conf %f\n", (long)region.start, (long)region.end, c.name.c_str(), (long)winner.phase, (long)keptFrom, (long)keptBytes, score, coherence, seamCoherence(kept + seamSkip, keptBytes - seamSkip, c.layout, seamTiles), lineStrokes(strokeSample, strokeBytes, c.layout), looksLikeText(strokeSample, strokeBytes), countingShare(strokeSample, strokeBytes), confidence);
     Find graphics;
     // A font followed back to its first glyph opens with it.
     const int64_t rangeFrom = font ? std::min(keptFrom, fontStart) : keptFrom;

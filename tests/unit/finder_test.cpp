@@ -881,6 +881,20 @@ TEST(PlaneSplit, FindsPlanesOneAfterTheOtherNotRowsOfTiles) {
     }
 }
 
+// A picture of rectangles shares its upright edges between bands of its rows of tiles, but
+// less than planes do: it is read as one plane.
+TEST(PlaneSplit, ReadsBandsOfOnePictureAsOnePlane) {
+    int apart = 0;
+    for (uint32_t seed = 1; seed <= 8; ++seed) {
+        for (const auto& [count, smallest, spread] : {std::tuple{12, 32, 64}, {20, 16, 48}}) {
+            const std::vector<Find> finds =
+                findsOfPlanted(rectanglesLowestFirst(seed, count, smallest, spread), 1 << 14);
+            apart += !finds.empty() && finds[0].layout.find("apart") != std::string::npos;
+        }
+    }
+    EXPECT_EQ(apart, 0) << "of 16";
+}
+
 // Each tile shares its edges with the next more where that is its place's next plane than
 // where it is the next place's first: so are planes a tile apart counted, and where they start.
 TEST(PlaneSplit, FindsPlanesATileApartAndTheFirst) {

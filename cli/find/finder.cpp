@@ -5,8 +5,6 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
-#include <cstdio>
-#include <cstdlib>
 #include <mutex>
 #include <optional>
 #include <tuple>
@@ -74,9 +72,9 @@ constexpr double kCoherentSeams = 0.8;
 constexpr double kPlacingSlack = 0.2;  // how much placing its tiles may add to a reading's seams
 // Seams of a best reading so poor that it keeps a quarter of its confidence at most.
 constexpr double kLostSeams = 0.1;
-// How much less than such a best reading another may explain and still replace it: bigger
-// tiles explain a blocky picture better, fewer of their rows lacking a row above, even where
-// they put unrelated tiles together.
+// How much less than such a best reading another that is not its mirror may explain and
+// still replace it: bigger tiles explain a blocky picture better, fewer of their rows lacking
+// a row above, even where they put unrelated tiles together.
 constexpr double kLostGap = 0.15;
 // The seams planes read together must reach to replace the best reading: less than another
 // reading's, as their shared edges already tell that they belong together.
@@ -727,7 +725,7 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
             // readings with more planes or bigger tiles than the picture's pair up unrelated
             // tiles, and explain it about as well.
             const bool other = !mirror && winnerSeams < kSeamTrust;
-            const double gap = bestSeams <= kLostSeams ? kLostGap : kMirrorGap;
+            const double gap = other && bestSeams <= kLostSeams ? kLostGap : kMirrorGap;
             if (!(mirror || other) || t.score < best.score - gap) continue;
             // Seams hardly depend on which row tiles start at (neighbouring tiles start at the
             // same one): a reading whose seams are far from coherent is not placed.

@@ -139,8 +139,9 @@ std::optional<GlyphRows> GlyphRows::of(const uint8_t* bytes, int64_t length) {
         height = 0;
         double highest = kClearPeak;
         for (int64_t h = 2 * kShortest; h <= kTallest; ++h) {
-            if (!standsOut(h) || (h < kTallest && agreement[size_t(h + 1)] >= agreement[size_t(h)]))
-                continue;
+            const bool peak =
+                standsOut(h) && (h == kTallest || agreement[size_t(h + 1)] < agreement[size_t(h)]);
+            if (!peak) continue;
             const double rise = agreement[size_t(h)] -
                                 *std::min_element(&agreement[size_t(h / 2)], &agreement[size_t(h)]);
             if (rise >= highest) {

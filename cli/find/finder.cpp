@@ -639,8 +639,11 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
             // their blank rows were counted with a table of code points after the font, they
             // can be cut a row or two off. A blank glyph that opens the font, before one
             // with ink in its first row, tells where glyphs start.
+            auto opensBeforeInk = [&](const uint8_t* glyph) {
+                return GlyphRows::opensFont(glyph, h) && glyph[h] != 0;
+            };
             for (int64_t p = back - 1; p >= 0; --p) {
-                if (GlyphRows::opensFont(preceding + p, h) && preceding[p + h] != 0) {
+                if (opensBeforeInk(preceding + p)) {
                     first -= back - p;
                     fontStart = first;
                     break;
@@ -652,7 +655,7 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
             for (int64_t p = 1; glyphs->dotted && fontStart == INT64_MAX &&
                                 p < kSmoothing * kBlock && p + h < int64_t(bytes.size());
                  ++p) {
-                if (GlyphRows::opensFont(bytes.data() + p, h) && bytes[size_t(p + h)] != 0) {
+                if (opensBeforeInk(bytes.data() + p)) {
                     first = p;
                     fontStart = first;
                 }

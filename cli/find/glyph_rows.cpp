@@ -70,6 +70,62 @@ constexpr int64_t kOpening = 16;  // a run opening with its first glyph has it h
         0.0, 1.0);
 }
 
+// A glyph's height stands out from the two periods below it (agreement[h], how often a row's
+// blankness repeats h rows on); a picture's blank rows agree the more, the nearer they are
+// (every other period alike where rows are two bytes), down to the shortest period looked for.
+bool standsOut(const std::vector<double>& agreement, int64_t h) {
+    return agreement[size_t(h)] > std::max(agreement[size_t(h - 1)], agreement[size_t(h - 2)]);
+}
+
+// Braille keeps every other row blank: the even periods all repeat far better than the odd
+// ones.
+bool dottedRows(const std::vector<double>& agreement) {
+    double oddMost = 0, evenLeast = 1;
+    for (int64_t h = 1; h <= kTallest; h += 2) oddMost = std::max(oddMost, agreement[size_t(h)]);
+    for (int64_t h = 2; h <= kTallest; h += 2)
+        evenLeast = std::min(evenLeast, agreement[size_t(h)]);
+    return evenLeast > oddMost + kDottedRows;
+}
+
+// The height of dotted rows' glyphs: the even period that stands out of its even neighbours
+// most, where it takes away much of what little the usual even period leaves to agree; else 0.
+int64_t dottedHeight(const std::vector<double>& agreement) {
+    std::vector<double> even;
+    for (int64_t h = 2; h <= kTallest; h += 2) even.push_back(agreement[size_t(h)]);
+    std::nth_element(even.begin(), even.begin() + long(even.size() / 2), even.end());
+    const double usualEven = even[even.size() / 2];
+    int64_t height = 0;
+    for (int64_t h = kShortest; h <= kTallest; h += 2) {
+        const bool peak = agreement[size_t(h)] > agreement[size_t(h - 2)] &&
+                          (h + 2 > kTallest || agreement[size_t(h)] > agreement[size_t(h + 2)]);
+        if (peak && (height == 0 || agreement[size_t(h)] > agreement[size_t(height)])) height = h;
+    }
+    if (height == 0 || agreement[size_t(height)] - usualEven < kClearShare * (1 - usualEven)) {
+        return 0;
+    }
+    return height;
+}
+
+// The height of glyphs with deep margins, whose nearest periods repeat best: the peak that
+// rises most out of the periods down to half of it, by kClearPeak at least; else 0. It is
+// taken as it is: the nearer periods repeat well for the margins' sake, not as a glyph's.
+int64_t risingHeight(const std::vector<double>& agreement) {
+    int64_t height = 0;
+    double highest = kClearPeak;
+    for (int64_t h = 2 * kShortest; h <= kTallest; ++h) {
+        const bool peak = standsOut(agreement, h) &&
+                          (h == kTallest || agreement[size_t(h + 1)] < agreement[size_t(h)]);
+        if (!peak) continue;
+        const double rise = agreement[size_t(h)] -
+                            *std::min_element(&agreement[size_t(h / 2)], &agreement[size_t(h)]);
+        if (rise >= highest) {
+            highest = rise;
+            height = h;
+        }
+    }
+    return height;
+}
+
 }  // namespace
 
 std::optional<GlyphRows> GlyphRows::of(const uint8_t* bytes, int64_t length) {
@@ -100,59 +156,21 @@ std::optional<GlyphRows> GlyphRows::of(const uint8_t* bytes, int64_t length) {
     const double best = *std::max_element(agreement.begin() + kShortest, agreement.end());
     int64_t height = kShortest;
     while (agreement[size_t(height)] < best - kSameAsBest) ++height;
-    // A glyph's height stands out from the two periods below it; a picture's blank rows agree
-    // the more, the nearer they are (every other period alike where rows are two bytes),
-    // down to the shortest period looked for.
-    auto standsOut = [&](int64_t h) {
-        return agreement[size_t(h)] > std::max(agreement[size_t(h - 1)], agreement[size_t(h - 2)]);
-    };
     // Glyphs with deep margins (small letters in tall cells) keep rows blank for long: the
-    // nearer the period, the better it repeats, up to the shortest looked for. Their height
-    // still rises clearly out of the periods down to half of it, and is taken as it is: the
-    // nearer periods repeat well for the margins' sake, not as a glyph's.
-    const bool clear = best - usual >= kClearPeak && standsOut(height);
+    // nearer the period, the better it repeats, up to the shortest looked for.
+    const bool clear = best - usual >= kClearPeak && standsOut(agreement, height);
     const bool deepMargins =
         height == kShortest && !clear &&
         std::is_sorted(agreement.begin() + 1, agreement.begin() + kShortest + 1, std::greater<>());
-    // Braille keeps every other row blank: the even periods all repeat far better than the
-    // odd ones, and the glyph's height is the even period that stands out of them, by much of
-    // what little they leave to agree.
-    std::vector<double> odd, even;
-    for (int64_t h = 1; h <= kTallest; ++h) (h % 2 ? odd : even).push_back(agreement[size_t(h)]);
-    const bool dotted = !clear && *std::min_element(even.begin(), even.end()) >
-                                      *std::max_element(odd.begin(), odd.end()) + kDottedRows;
+    const bool dotted = !clear && dottedRows(agreement);
     if (dotted) {
-        std::nth_element(even.begin(), even.begin() + long(even.size() / 2), even.end());
-        const double usualEven = even[even.size() / 2];
-        height = 0;
-        for (int64_t h = kShortest; h <= kTallest; h += 2) {
-            const bool peak = agreement[size_t(h)] > agreement[size_t(h - 2)] &&
-                              (h + 2 > kTallest || agreement[size_t(h)] > agreement[size_t(h + 2)]);
-            if (peak && (height == 0 || agreement[size_t(h)] > agreement[size_t(height)])) {
-                height = h;
-            }
-        }
-        if (height == 0 || agreement[size_t(height)] - usualEven < kClearShare * (1 - usualEven)) {
-            return std::nullopt;
-        }
+        height = dottedHeight(agreement);
     } else if (deepMargins) {
-        height = 0;
-        double highest = kClearPeak;
-        for (int64_t h = 2 * kShortest; h <= kTallest; ++h) {
-            const bool peak =
-                standsOut(h) && (h == kTallest || agreement[size_t(h + 1)] < agreement[size_t(h)]);
-            if (!peak) continue;
-            const double rise = agreement[size_t(h)] -
-                                *std::min_element(&agreement[size_t(h / 2)], &agreement[size_t(h)]);
-            if (rise >= highest) {
-                highest = rise;
-                height = h;
-            }
-        }
-        if (height == 0) return std::nullopt;
+        height = risingHeight(agreement);
     } else if (!clear) {
         return std::nullopt;
     }
+    if (height == 0) return std::nullopt;
     // Twice a glyph's height repeats as well as once: take the glyph, not the pair.
     for (int64_t d = kShortest; d < height && !deepMargins; ++d) {
         if (height % d == 0 && agreement[size_t(d)] >= best - kDivisorSlack) {

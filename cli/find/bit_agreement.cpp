@@ -24,16 +24,18 @@ namespace {
                : 0.0;
 }
 
-[[gnu::target_clones("popcnt", "default")]] double withinBytes(const uint8_t* bytes,
-                                                               int64_t length) {
-    int64_t agree = 0, ones = 0;
+[[gnu::target_clones("popcnt", "default")]] double withinBytes(const uint8_t* bytes, int64_t length,
+                                                               bool inkedOnly) {
+    int64_t agree = 0, ones = 0, counted = 0;
     for (int64_t i = 0; i < length; ++i) {
+        if (inkedOnly && bytes[i] == 0) continue;
         agree += 7 - std::popcount(uint8_t((bytes[i] ^ (bytes[i] >> 1)) & 0x7F));
         ones += std::popcount(bytes[i]);
+        ++counted;
     }
-    return length > 0 ? agreementBeyondChance(double(agree) / double(7 * length),
-                                              double(ones) / double(8 * length))
-                      : 0.0;
+    return counted > 0 ? agreementBeyondChance(double(agree) / double(7 * counted),
+                                               double(ones) / double(8 * counted))
+                       : 0.0;
 }
 
 [[gnu::target_clones("popcnt", "default")]] double halves(const uint8_t* bytes, int64_t length,
@@ -60,8 +62,8 @@ double agreementAtLag(const uint8_t* bytes, int64_t length, int64_t lag, int64_t
     return atLag(bytes, length, lag, run, step);
 }
 
-double agreementWithinBytes(const uint8_t* bytes, int64_t length) {
-    return withinBytes(bytes, length);
+double agreementWithinBytes(const uint8_t* bytes, int64_t length, bool inkedOnly) {
+    return withinBytes(bytes, length, inkedOnly);
 }
 
 double halvesContinue(const uint8_t* bytes, int64_t length, bool highestFirst) {

@@ -10,8 +10,8 @@
 double agreementAtLag(const uint8_t* bytes, int64_t length, int64_t lag, int64_t run = 1,
                       int64_t step = 1);
 
-// Neighbouring bits of each byte.
-double agreementWithinBytes(const uint8_t* bytes, int64_t length);
+// Neighbouring bits of each byte (of the bytes that are not zero only, where `inkedOnly`).
+double agreementWithinBytes(const uint8_t* bytes, int64_t length, bool inkedOnly = false);
 
 // Of rows of two bytes from bytes[0], how well the last pixel of the first byte continues into
 // the first of the second (as the halves of a row of 16 pixels do, highest bit first or

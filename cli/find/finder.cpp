@@ -254,12 +254,13 @@ double lineStrokes(const uint8_t* bytes, int64_t length, const TileLayout& layou
 }
 
 // The strokes of glyphs: followed to the next row, and to the one after it where glyphs are
-// dots a blank row apart (braille), whose dots, each a pattern of its own, run on along their
-// rows only.
+// dots a blank row apart (braille). Braille's dots, each a pattern of its own, run on along
+// their rows only: their bytes with ink agree bit by bit with their neighbours in the byte
+// (near 1), where the bytes of a record are any numbers (near 0).
 double glyphStrokes(const uint8_t* bytes, int64_t length, bool dotted) {
     const double strokes =
         std::max(GlyphRows::strokes(bytes, length), GlyphRows::strokes(bytes, length, 2));
-    return dotted ? std::max(strokes, GlyphRows::dots(bytes, length)) : strokes;
+    return dotted ? std::max(strokes, agreementWithinBytes(bytes, length, true)) : strokes;
 }
 
 // Of rows of `planes` bytes, one a plane, starting at bytes[0], the byte the first plane is

@@ -56,20 +56,6 @@ constexpr int64_t kOpening = 16;  // a run opening with its first glyph has it h
         1.0);
 }
 
-[[gnu::target_clones("popcnt", "default")]] double dotsOf(const uint8_t* bytes, int64_t length) {
-    int64_t inked = 0, ones = 0, agree = 0;
-    for (int64_t i = 0; i < length; ++i) {
-        if (bytes[i] == 0) continue;
-        ++inked;
-        ones += std::popcount(bytes[i]);
-        agree += 7 - std::popcount(uint8_t((bytes[i] ^ (bytes[i] >> 1)) & 0x7F));
-    }
-    if (inked == 0) return 0;
-    return std::clamp(
-        agreementBeyondChance(double(agree) / double(7 * inked), double(ones) / double(8 * inked)),
-        0.0, 1.0);
-}
-
 // A glyph's height stands out from the two periods below it (agreement[h], how often a row's
 // blankness repeats h rows on); a picture's blank rows agree the more, the nearer they are
 // (every other period alike where rows are two bytes), down to the shortest period looked for.
@@ -263,10 +249,6 @@ bool GlyphRows::opensFont(const uint8_t* glyph, int64_t height) {
 
 double GlyphRows::strokes(const uint8_t* bytes, int64_t length, int64_t lag, int64_t step) {
     return strokesOf(bytes, length, lag, step);
-}
-
-double GlyphRows::dots(const uint8_t* bytes, int64_t length) {
-    return dotsOf(bytes, length);
 }
 
 double GlyphRows::evidence(const uint8_t* glyph) const {

@@ -31,9 +31,4 @@ struct GlyphRows {
     // 0), whatever zero bytes repeat with its length. Only every `step`-th byte is followed:
     // one plane of rows of planes a byte each.
     static double strokes(const uint8_t* bytes, int64_t length, int64_t lag = 1, int64_t step = 1);
-
-    // How well the bits of bytes with ink agree with their neighbours in the byte, beyond
-    // chance: braille's dots are blobs along a row, a blank row apart, whose ink runs on along
-    // the row only (near 1); the bytes of a record are any numbers (near 0).
-    static double dots(const uint8_t* bytes, int64_t length);
 };

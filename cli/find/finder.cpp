@@ -905,54 +905,85 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     // that what precedes it does not dilute the trials. A picture's lower planes can look cold
     // enough to end the run early: planes that go on to its end are followed further.
     std::vector<Candidate> apart;
+    apart.reserve(4);  // two splits at most, each both ways: the trials point into it
     int64_t origin = region.start, end = region.end;  // of the bytes read
-    if (!font && byteRows8(*winner.candidate)) {
-        if (auto split = planeSplitOf(bytes.data(), int64_t(bytes.size()))) {
-            const int64_t first = region.start + split->start;
-            std::vector<uint8_t> planes;
-            auto readPlanes = [&](int64_t count) {
-                planes.assign(size_t(std::min<int64_t>(count * split->distanceBytes + kBlock,
-                                                       int64_t(1) << 20)),
-                              0);
-                planes.resize(size_t(
-                    std::max<int64_t>(0, read(first, planes.data(), int64_t(planes.size())))));
-            };
-            if (split->cut) {
-                readPlanes(8);
-                const auto further = planeSplitAt(planes.data(), int64_t(planes.size()), *split);
-                if (further && further->distanceBytes == split->distanceBytes &&
-                    further->planes > split->planes) {
-                    split->planes = further->planes;
-                }
-            }
-            readPlanes(split->planes);
-            std::swap(bytes, planes);
-            for (bool high : {true, false}) {
-                apart.push_back(planesApart(split->planes, split->distanceBytes, high));
-            }
-            // Their tiles start where the best reading's were placed: of the planes read
-            // together, only the first few look like a picture to the seams inside tiles.
-            const int64_t rows = ((winner.phase - split->start) % 8 + 8) % 8;
-            // Read together, planes must explain their bytes about as well as one at a time:
-            // readings that take tiles of one plane for the planes of one tile may do better.
-            // Both start at the same row, so that neither is judged on tiles cut elsewhere.
-            std::vector<std::pair<const Candidate*, int64_t>> which, alone;
-            for (const Candidate& c : apart) which.push_back({&c, rows});
-            for (const Candidate& c : searchCandidates()) {
-                if (byteRows8(c) && c.layout.bitplanes == 1) alone.push_back({&c, rows});
-            }
-            const std::vector<Trial> together = trials(kFineBytes, which);
-            const std::vector<Trial> single = trials(kFineBytes, alone);
-            if (!together.empty() && !single.empty() &&
-                together.front().score >= single.front().score - kMirrorGap &&
-                seamsOf(together.front()) >= kApartSeams) {
-                winner = together.front();
-                origin = first;
-                end = first + int64_t(bytes.size());
-            } else {
-                std::swap(bytes, planes);
+    // The planes of `split` read together, where they may replace the best reading.
+    struct Apart {
+        Trial trial;
+        std::vector<uint8_t> bytes;
+        int64_t origin;
+    };
+    auto readApart = [&](PlaneSplit split) -> std::optional<Apart> {
+        const int64_t first = region.start + split.start;
+        std::vector<uint8_t> planes;
+        auto readPlanes = [&](int64_t count) {
+            planes.assign(
+                size_t(std::min<int64_t>(count * split.distanceBytes + kBlock, int64_t(1) << 20)),
+                0);
+            planes.resize(
+                size_t(std::max<int64_t>(0, read(first, planes.data(), int64_t(planes.size())))));
+        };
+        if (split.cut) {
+            readPlanes(8);
+            const auto further = planeSplitAt(planes.data(), int64_t(planes.size()), split);
+            if (further && further->distanceBytes == split.distanceBytes &&
+                further->planes > split.planes) {
+                split.planes = further->planes;
             }
         }
+        readPlanes(split.planes);
+        std::swap(bytes, planes);
+        std::vector<std::pair<const Candidate*, int64_t>> which, alone;
+        // Their tiles start where the best reading's were placed: of the planes read
+        // together, only the first few look like a picture to the seams inside tiles.
+        const int64_t rows = ((winner.phase - split.start) % 8 + 8) % 8;
+        for (bool high : {true, false}) {
+            apart.push_back(planesApart(split.planes, split.distanceBytes, high));
+            which.push_back({&apart.back(), rows});
+        }
+        // Read together, planes must explain their bytes about as well as one at a time:
+        // readings that take tiles of one plane for the planes of one tile may do better.
+        // Both start at the same row, so that neither is judged on tiles cut elsewhere.
+        for (const Candidate& c : searchCandidates()) {
+            if (byteRows8(c) && c.layout.bitplanes == 1) alone.push_back({&c, rows});
+        }
+        const std::vector<Trial> together = trials(kFineBytes, which);
+        const std::vector<Trial> single = trials(kFineBytes, alone);
+        if (!together.empty() && !single.empty() &&
+            together.front().score >= single.front().score - kMirrorGap &&
+            seamsOf(together.front()) >= kApartSeams) {
+            std::swap(bytes, planes);
+            return Apart{together.front(), std::move(planes), first};
+        }
+        std::swap(bytes, planes);
+        return std::nullopt;
+    };
+    auto take = [&](Apart& a) {
+        winner = a.trial;
+        std::swap(bytes, a.bytes);
+        origin = a.origin;
+        end = origin + int64_t(bytes.size());
+    };
+    if (!font && byteRows8(*winner.candidate)) {
+        const auto split = planeSplitOf(bytes.data(), int64_t(bytes.size()));
+        std::optional<Apart> planes = split ? readApart(*split) : std::nullopt;
+        if (!planes && winner.candidate->layout.bitplanes == 1) {
+            // Planes that share their edges less than the picture's rows of tiles do are
+            // looked for where the one-plane reading puts the picture: its planes fill it.
+            TileLayout placed = winner.candidate->layout;
+            placed.offset = int32_t(8 * winner.phase + placed.offset);
+            const auto [from, to] = mostSaving(
+                savedByTile(bytes.data(), int64_t(bytes.size()), placed,
+                            (int64_t(bytes.size()) - winner.phase) / winner.candidate->tileBytes));
+            const int64_t tileBytes = winner.candidate->tileBytes;
+            const int64_t keptFrom = winner.phase + int64_t(from) * tileBytes;
+            if (auto filling =
+                    planeSplitFilling(bytes.data() + keptFrom, int64_t(to - from) * tileBytes)) {
+                filling->start = keptFrom;
+                planes = readApart(*filling);
+            }
+        }
+        if (planes) take(*planes);
     }
 
     // The graphics end where the reading stops explaining the bytes: of the tiles from the

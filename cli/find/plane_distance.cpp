@@ -22,23 +22,38 @@ constexpr double kPlanesShare = 0.1;
 constexpr double kApartShare = 0.25;
 // How much more a plane must share with the next of its tile than with the next tile's first.
 constexpr double kClearTilePlanes = 0.1;
+// Planes that fill a run lie as far apart as its length over their number, give or take this
+// part of it (a 32nd); they share their edges at least this much, and this many times more
+// than any other distance so near.
+constexpr int64_t kFillSlack = 32;
+constexpr double kFillShare = 0.3;
+constexpr double kFillClear = 1.1;
 constexpr uint64_t kWithinBytes = 0x7F7F7F7F7F7F7F7Full;
 
 // Where neighbouring pixels differ: along each byte's row, and from each byte to the next
-// (the row below, within a tile).
+// (the row below, within a tile). Where tiles start at words, a tile's last row is not compared
+// with the next tile's first, which lies beside it: upright stripes would put edges there at
+// every distance a row of tiles apart.
 struct Edges {
     std::vector<uint64_t> along, down;
+    int downWidth = 64;
 
-    Edges(const uint8_t* bytes, int64_t length) {
+    Edges(const uint8_t* bytes, int64_t length, bool tilesAtWords = false) {
         const int64_t words = length / 8;
         along.resize(size_t(words));
         down.resize(size_t(words));
+        uint64_t inTiles = ~uint64_t(0);
+        if (tilesAtWords) {
+            const uint8_t lastRow[8] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0};
+            std::memcpy(&inTiles, lastRow, 8);
+            downWidth = 56;
+        }
         for (int64_t w = 0; w < words; ++w) {
             uint64_t here, next = 0;
             std::memcpy(&here, bytes + 8 * w, 8);
             std::memcpy(&next, bytes + 8 * w + 1, size_t(std::min<int64_t>(8, length - 8 * w - 1)));
             along[size_t(w)] = (here ^ (here >> 1)) & kWithinBytes;
-            down[size_t(w)] = here ^ next;
+            down[size_t(w)] = (here ^ next) & inTiles;
         }
     }
 };
@@ -71,7 +86,7 @@ struct EdgeCounts {
     EdgeCounts along, down;
     for (int64_t w = 0; w < words; ++w) {
         along.add(e.along[size_t(a + w)], e.along[size_t(b + w)], std::popcount(kWithinBytes));
-        down.add(e.down[size_t(a + w)], e.down[size_t(b + w)], 64);
+        down.add(e.down[size_t(a + w)], e.down[size_t(b + w)], e.downWidth);
     }
     if (!along.varies() || !down.varies()) return none;
     return std::min(along.correlation(), down.correlation());
@@ -140,6 +155,49 @@ std::optional<PlaneSplit> planeSplitOf(const uint8_t* bytes, int64_t length) {
         if (const auto split = stretchOf(edges, words, d, threshold)) return split;
     }
     return std::nullopt;
+}
+
+std::optional<PlaneSplit> planeSplitFilling(const uint8_t* bytes, int64_t length) {
+    const Edges edges(bytes, length, true);
+    const int64_t words = length / 8;
+    struct Fill {
+        int planes;
+        int64_t distance;  // in words
+        double shared;
+    };
+    std::vector<Fill> fills;
+    for (int planes = 2; planes <= 8; ++planes) {
+        const int64_t middle = words / planes;
+        const int64_t slack = std::max<int64_t>(2, middle / kFillSlack);
+        if (8 * (middle - slack) < kMinPlaneBytes) break;
+        if (8 * (middle + slack) > kMaxPlaneBytes) continue;
+        double peak = 0, next = 0;  // the most any distance shares, and the next most
+        int64_t at = 0;
+        for (int64_t d = middle - slack; d <= middle + slack; ++d) {
+            const double shared = sharedEdges(edges, 0, d, std::min(words - d, kCompareBytes / 8));
+            next = std::max(next, std::min(peak, shared));
+            if (shared > peak) {
+                peak = shared;
+                at = d;
+            }
+        }
+        // A peak at the edge of the distances tried may lie beyond them.
+        if (at > middle - slack && at < middle + slack && peak >= kFillShare &&
+            peak >= kFillClear * next) {
+            fills.push_back(Fill{planes, at, peak});
+        }
+    }
+    if (fills.empty()) return std::nullopt;
+    // Planes two apart share their edges too, and may share them the most: more planes that
+    // split each of the best's evenly are taken instead.
+    const Fill best =
+        *std::max_element(fills.begin(), fills.end(),
+                          [](const Fill& a, const Fill& b) { return a.shared < b.shared; });
+    Fill most = best;
+    for (const Fill& f : fills) {
+        if (f.planes > most.planes && f.planes % best.planes == 0) most = f;
+    }
+    return PlaneSplit{most.planes, 8 * most.distance, 0, false, 0.0};
 }
 
 std::optional<PlaneSplit> planeSplitAt(const uint8_t* bytes, int64_t length,

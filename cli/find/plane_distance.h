@@ -20,6 +20,12 @@ struct PlaneSplit {
 // at most 8.
 std::optional<PlaneSplit> planeSplitOf(const uint8_t* bytes, int64_t length);
 
+// The planes that fill a run of bytes whose tiles start at bytes[0], where they share their
+// edges less than its rows of tiles do: of the numbers of planes whose distance, the length
+// over their number, shares clearly more edges than those near it, the one that shares the
+// most, or more planes that split each of its own evenly (planes two apart share theirs too).
+std::optional<PlaneSplit> planeSplitFilling(const uint8_t* bytes, int64_t length);
+
 // The planes of `split`, found in other bytes, counted in these: the bytes that follow a run
 // its planes reach to the end of.
 std::optional<PlaneSplit> planeSplitAt(const uint8_t* bytes, int64_t length,

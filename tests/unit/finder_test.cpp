@@ -881,6 +881,63 @@ TEST(PlaneSplit, FindsPlanesOneAfterTheOtherNotRowsOfTiles) {
     }
 }
 
+// 128 x 80 pixels of upright stripes of `planes` bits of grey, each changing its level now and
+// then further down, in 8 x 8 tiles of a byte a row, highest bit first: each plane whole after the
+// one before, the highest bit first.
+std::vector<uint8_t> stripesOneAfterTheOther(uint32_t seed, int planes) {
+    std::mt19937 random(seed);
+    std::vector<std::vector<int>> level(80, std::vector<int>(128, 0));
+    for (int x = 0; x < 128;) {
+        const int width = 1 + int(random() % 6);
+        int shade = int(random() % (1u << planes));
+        for (int y = 0; y < 80; ++y) {
+            if (random() % 32 == 0) shade = int(random() % (1u << planes));
+            for (int xx = x; xx < std::min(128, x + width); ++xx) {
+                level[size_t(y)][size_t(xx)] = shade;
+            }
+        }
+        x += width;
+    }
+    std::vector<uint8_t> bytes;
+    for (int p = planes - 1; p >= 0; --p) {
+        for (int tile = 0; tile < 160; ++tile) {
+            for (int y = 0; y < 8; ++y) {
+                uint8_t b = 0;
+                for (int x = 0; x < 8; ++x) {
+                    if ((level[size_t(8 * (tile / 16) + y)][size_t(8 * (tile % 16) + x)] >> p) &
+                        1) {
+                        b |= uint8_t(0x80 >> x);
+                    }
+                }
+                bytes.push_back(b);
+            }
+        }
+    }
+    return bytes;
+}
+
+// Upright stripes share their edges between every two rows of tiles as much as between their
+// planes: where a picture's planes fill its run, they are told by the distance its length over
+// their number gives; one plane is still read as one.
+TEST(PlaneSplit, FindsPlanesThatFillTheirRun) {
+    int right = 0, split = 0;
+    for (uint32_t seed = 1; seed <= 8; ++seed) {
+        for (int planes = 1; planes <= 4; ++planes) {
+            const std::vector<Find> finds =
+                findsOfPlanted(stripesOneAfterTheOther(seed, planes), 1 << 14);
+            ASSERT_FALSE(finds.empty()) << "seed " << seed << ", " << planes << " planes";
+            if (planes == 1) {
+                split += finds[0].layout != "1 bit, highest first, 8 x 8";
+            } else {
+                right += finds[0].layout ==
+                         std::to_string(planes) + " planes, highest first, 1280 bytes apart";
+            }
+        }
+    }
+    EXPECT_EQ(split, 0) << "of 8";
+    EXPECT_GE(right, 20) << "of 24";
+}
+
 // A picture of rectangles shares its upright edges between bands of its rows of tiles, but
 // less than planes do: it is read as one plane.
 TEST(PlaneSplit, ReadsBandsOfOnePictureAsOnePlane) {

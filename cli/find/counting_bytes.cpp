@@ -1,11 +1,14 @@
 #include "cli/find/counting_bytes.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
 
-constexpr uint64_t kEvenness = 8;  // a step may differ from the one before by an eighth of it
+constexpr uint64_t kEvenness = 8;
+constexpr int64_t kFewCarries = 4;  // a step may differ from the one before by an eighth of it
 
 // The share for numbers of kWidth bytes. Steps wrap as numbers of the width do; taken as
 // signed values, their sizes are their magnitudes.
@@ -38,4 +41,17 @@ double shareOf(const uint8_t* bytes, int64_t length) {
 double countingShare(const uint8_t* bytes, int64_t length) {
     return std::max({shareOf<1>(bytes, length), shareOf<2>(bytes, length),
                      shareOf<4>(bytes, length), shareOf<8>(bytes, length)});
+}
+
+double carryShare(const uint8_t* bytes, int64_t length) {
+    int64_t differing = 0, carries = 0;
+    for (int64_t k = 0; k + 1 < length; ++k) {
+        const int a = bytes[k], b = bytes[k + 1];
+        if (a == b) continue;
+        ++differing;
+        const int flipped = std::popcount(unsigned(a ^ b));
+        carries += std::abs(a - b) == 1 && flipped >= 2 && flipped <= 6;
+    }
+    // A few carries among a few differing bytes are chance.
+    return carries >= kFewCarries ? double(carries) / double(differing) : 0;
 }

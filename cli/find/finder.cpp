@@ -88,6 +88,9 @@ constexpr int64_t kStrokeBytes = 8192;  // bytes the strokes are followed over, 
 constexpr double kGlyphStrokes = 0.1;
 constexpr double kNoStrokes = 0.05;
 constexpr double kCounting = 0.5;  // the share of numbers counting on of a table
+// The share of neighbouring bytes that differ by a carry (carryShare) in a table of counters
+// read as lines of pixels at least; pictures reach half of it.
+constexpr double kCarries = 0.035;
 // How much a picture's neighbouring pixels agree at least, bit by bit beyond chance, along the
 // axes of tiles of eight planes that are not the planes'.
 constexpr double kPixelAgreement = 0.2;
@@ -1051,9 +1054,11 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         coherence =
             std::min(coherence, lineStrokes(strokeSample, strokeBytes, c.layout) / kStrokeTrust);
     }
-    // Text and tables that count up are not graphics, however their lines line up.
+    // Text and tables that count up are not graphics, however their lines line up; nor are
+    // bytes read as lines of one bit a pixel that step from number to number across carries.
     if (looksLikeText(strokeSample, strokeBytes) ||
-        countingShare(strokeSample, strokeBytes) >= kCounting) {
+        countingShare(strokeSample, strokeBytes) >= kCounting ||
+        (c.layout.bitplanes == 1 && carryShare(strokeSample, strokeBytes) >= kCarries)) {
         coherence = 0;
     }
     const double confidence =

@@ -7,8 +7,8 @@
 
 namespace {
 
-constexpr uint64_t kEvenness = 8;
-constexpr int64_t kFewCarries = 4;  // a step may differ from the one before by an eighth of it
+constexpr uint64_t kEvenness = 8;   // a step may differ from the one before by an eighth of it
+constexpr int64_t kFewCarries = 4;  // carries so few among the bytes are chance
 
 // The share for numbers of kWidth bytes. Steps wrap as numbers of the width do; taken as
 // signed values, their sizes are their magnitudes.
@@ -49,9 +49,10 @@ double carryShare(const uint8_t* bytes, int64_t length) {
         const int a = bytes[k], b = bytes[k + 1];
         if (a == b) continue;
         ++differing;
+        // A carry into the highest bits (0x7F to 0x80) is also a solid half of a line of
+        // pixels beside a blank one, as pictures have.
         const int flipped = std::popcount(unsigned(a ^ b));
         carries += std::abs(a - b) == 1 && flipped >= 2 && flipped <= 6;
     }
-    // A few carries among a few differing bytes are chance.
     return carries >= kFewCarries ? double(carries) / double(differing) : 0;
 }

@@ -967,17 +967,23 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         origin = a.origin;
         end = origin + int64_t(bytes.size());
     };
+    // What each tile of the best reading saves, where measured already (below).
+    std::optional<std::vector<float>> savedByBest;
+    auto savedAt = [&](int64_t phase) {
+        const Candidate& c = *winner.candidate;
+        TileLayout placed = c.layout;
+        placed.offset = int32_t(8 * phase + placed.offset);
+        return savedByTile(bytes.data(), int64_t(bytes.size()), placed,
+                           (int64_t(bytes.size()) - phase) / c.tileBytes);
+    };
     if (!font && byteRows8(*winner.candidate)) {
         const auto split = planeSplitOf(bytes.data(), int64_t(bytes.size()));
         std::optional<Apart> planes = split ? readApart(*split) : std::nullopt;
         if (!planes && winner.candidate->layout.bitplanes == 1) {
             // Planes that share their edges less than the picture's rows of tiles do are
             // looked for where the one-plane reading puts the picture: its planes fill it.
-            TileLayout placed = winner.candidate->layout;
-            placed.offset = int32_t(8 * winner.phase + placed.offset);
-            const auto [from, to] = mostSaving(
-                savedByTile(bytes.data(), int64_t(bytes.size()), placed,
-                            (int64_t(bytes.size()) - winner.phase) / winner.candidate->tileBytes));
+            savedByBest = savedAt(winner.phase);
+            const auto [from, to] = mostSaving(*savedByBest);
             const int64_t tileBytes = winner.candidate->tileBytes;
             const int64_t keptFrom = winner.phase + int64_t(from) * tileBytes;
             if (auto filling =
@@ -986,20 +992,17 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
                 planes = readApart(*filling);
             }
         }
-        if (planes) take(*planes);
+        if (planes) {
+            take(*planes);
+            savedByBest.reset();
+        }
     }
 
     // The graphics end where the reading stops explaining the bytes: of the tiles from the
     // run's start, the stretch that saves the most together is kept (what precedes and follows
     // it saves nothing, or costs). A run longer than was read keeps its end.
     const Candidate& c = *winner.candidate;
-    auto savedAt = [&](int64_t phase) {
-        TileLayout placed = c.layout;
-        placed.offset = int32_t(8 * phase + placed.offset);
-        return savedByTile(bytes.data(), int64_t(bytes.size()), placed,
-                           (int64_t(bytes.size()) - phase) / c.tileBytes);
-    };
-    std::vector<float> saved = savedAt(winner.phase);
+    std::vector<float> saved = savedByBest ? std::move(*savedByBest) : savedAt(winner.phase);
     auto [from, to] = mostSaving(saved);
     // Columns a byte each continue each other across their tiles' seams as well wherever tiles
     // start: where the graphics open with a blank margin (which saves nothing, so is not kept),

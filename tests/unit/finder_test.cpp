@@ -908,29 +908,22 @@ TEST(PlaneSplit, FindsPlanesOneAfterTheOtherNotRowsOfTiles) {
 // one before, the highest bit first.
 std::vector<uint8_t> stripesOneAfterTheOther(uint32_t seed, int planes) {
     std::mt19937 random(seed);
-    std::vector<std::vector<int>> level(80, std::vector<int>(128, 0));
-    for (int x = 0; x < 128;) {
-        const int width = 1 + int(random() % 6);
+    std::vector<int> level(128 * 80);
+    for (int x = 0, width = 0; x < 128; x += width) {
+        width = 1 + int(random() % 6);
         int shade = int(random() % (1u << planes));
         for (int y = 0; y < 80; ++y) {
             if (random() % 32 == 0) shade = int(random() % (1u << planes));
-            for (int xx = x; xx < std::min(128, x + width); ++xx) {
-                level[size_t(y)][size_t(xx)] = shade;
-            }
+            for (int i = x; i < std::min(128, x + width); ++i) level[size_t(128 * y + i)] = shade;
         }
-        x += width;
     }
     std::vector<uint8_t> bytes;
     for (int p = planes - 1; p >= 0; --p) {
         for (int tile = 0; tile < 160; ++tile) {
-            for (int y = 0; y < 8; ++y) {
+            for (int y = 8 * (tile / 16); y < 8 * (tile / 16) + 8; ++y) {
                 uint8_t b = 0;
-                for (int x = 0; x < 8; ++x) {
-                    if ((level[size_t(8 * (tile / 16) + y)][size_t(8 * (tile % 16) + x)] >> p) &
-                        1) {
-                        b |= uint8_t(0x80 >> x);
-                    }
-                }
+                for (int x = 8 * (tile % 16); x < 8 * (tile % 16) + 8; ++x)
+                    b = uint8_t(b << 1 | ((level[size_t(128 * y + x)] >> p) & 1));
                 bytes.push_back(b);
             }
         }

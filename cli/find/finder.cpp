@@ -541,7 +541,10 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         // Every start a row apart within a tile (a byte apart where a byte is a column), where
         // rows shift whole: planes a tile apart also start a plane off, and read as a picture
         // with the planes of two tiles mixed.
-        const int64_t step = std::abs(c.layout.yDelta) == 1 ? 1 : c.rowBytes;
+        // Rows of two planes a byte each pair a row's second plane with the next row's first
+        // about as coherently as with its own first: they are placed a byte at a time too.
+        const bool twoPlanes = rowsOfPlaneBytes(c.layout) && c.layout.bitplanes == 2;
+        const int64_t step = std::abs(c.layout.yDelta) == 1 || twoPlanes ? 1 : c.rowBytes;
         const int64_t starts = rowsShiftWhole(c.layout) ? c.tileBytes / step : 1;
         if (starts == 1) return t;
         const SeamSample s = seamSample(t);
@@ -557,8 +560,11 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         }
         TileLayout inRow = c.layout;  // at the start within a row that the phase is at
         inRow.offset = int32_t(8 * (t.phase % c.rowBytes) + c.layout.offset);
-        const std::vector<double> everyRow = innerAgreements(s.bytes, s.length, inRow, s.tiles,
-                                                             c.rowBytes, c.tileBytes / c.rowBytes);
+        // Counted in one pass for starts a row apart only.
+        const std::vector<double> everyRow =
+            twoPlanes ? std::vector<double>{}
+                      : innerAgreements(s.bytes, s.length, inRow, s.tiles, c.rowBytes,
+                                        c.tileBytes / c.rowBytes);
         auto agreementAt = [&](int64_t phase) {
             if (!everyRow.empty()) return everyRow[size_t(phase / c.rowBytes)];
             TileLayout at = c.layout;

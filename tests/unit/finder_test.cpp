@@ -716,6 +716,39 @@ std::vector<uint8_t> eightPlaneRings(uint32_t seed, const TileLayout& layout, in
     return sample.bytes;
 }
 
+// Rows of two planes a byte each pair each row's planes, or one row's second plane with the next
+// row's first, about as well: the pairs are told where a tile's last row meets the next tile's
+// first, which lies beside it. Rectangles of four levels, the first plane the highest bit or the
+// lowest (as the Game Boy keeps them).
+TEST(Finder, PairsThePlanesOfRowsOfTwoPlanes) {
+    const TileLayout byRow{7, 16, -1, 8, 128, 2, 8, 0, 0, 0};
+    int inPlace = 0;
+    for (uint32_t seed = 1; seed <= 12; ++seed) {
+        for (const bool highestFirst : {true, false}) {
+            std::mt19937 random(seed);
+            std::vector<int> level(128 * 128, 0);
+            for (int r = 0; r < 12; ++r) {
+                const int x0 = int(random() % 128), y0 = int(random() % 128);
+                const int w = 8 + int(random() % 40), h = 8 + int(random() % 40);
+                const int shade = int(random() % 4);
+                for (int y = y0; y < std::min(128, y0 + h); ++y)
+                    for (int x = x0; x < std::min(128, x0 + w); ++x)
+                        level[size_t(128 * y + x)] = shade;
+            }
+            EncodedSample sample(128 * 128 / 4);
+            sample.encode(byRow, 256, [&](int64_t n, int64_t px, int64_t py, int64_t p) {
+                const int64_t x = 8 * (n % 16) + px, y = 8 * (n / 16) + py;
+                return ((level[size_t(128 * y + x)] >> (highestFirst ? 1 - p : p)) & 1) != 0;
+            });
+            const std::vector<Find> finds = findsOfPlanted(sample.bytes, 1 << 15);
+            inPlace += !finds.empty() &&
+                       finds[0].layout == "2 planes, highest first, interleaved by row" &&
+                       (finds[0].start + finds[0].values.offset / 8 - 5000) % 16 == 0;
+        }
+    }
+    EXPECT_GE(inPlace, 23) << "of 24";
+}
+
 // Rings of 256 grey levels, a byte of each plane a row, the highest bit's plane first or the
 // lowest's: whichever byte a row starts at, the tiles explain the picture about as well; where
 // the least coherent plane meets the most tells, and where rows continue the rows before them

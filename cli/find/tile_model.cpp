@@ -1,6 +1,7 @@
 #include "cli/find/tile_model.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <utility>
@@ -11,13 +12,18 @@
 
 namespace {
 
-template <size_t N>
-double totalBits(const uint32_t (&counts)[N][2]) {
+// The counts of zeros and ones of each context, one after the other.
+double totalBits(const uint32_t* counts, size_t contexts) {
     double bits = 0;
-    for (const auto& c : counts) {
-        if ((c[0] | c[1]) != 0) bits += adaptiveBits(c[0], c[1]);  // most contexts stay unused
+    for (size_t i = 0; i < 2 * contexts; i += 2) {
+        const uint32_t zeros = counts[i], ones = counts[i + 1];
+        if ((zeros | ones) != 0) bits += adaptiveBits(zeros, ones);  // most contexts stay unused
     }
     return bits;
+}
+template <size_t N>
+double totalBits(const uint32_t (&counts)[N][2]) {
+    return totalBits(&counts[0][0], N);
 }
 
 constexpr int kMaxSide = GreyTiles<1>::kMaxSide;
@@ -35,14 +41,15 @@ constexpr double kGreyPlaneMargin = 0.02;
 // that sorts unlike bits into different planes look coherent. The coarser models' counts are
 // sums of these.
 struct ModelCounts {
-    uint32_t byNeighbours[8 * 64][2] = {};
+    static constexpr unsigned kContexts = 8 * 64;
+    uint32_t byNeighbours[kContexts * 2] = {};  // zeros, then ones, of each context
     int64_t tiles = 0;
 
     // The counts by the place in the byte alone, and without the plane above (by place, top row
     // and neighbours).
     void coarser(uint32_t (&byByte)[8][2], uint32_t (&bySpatial)[8 * 16][2]) const {
-        for (unsigned i = 0; i < 8 * 64; ++i) {
-            const uint32_t zeros = byNeighbours[i][0], ones = byNeighbours[i][1];
+        for (unsigned i = 0; i < kContexts; ++i) {
+            const uint32_t zeros = byNeighbours[2 * i], ones = byNeighbours[2 * i + 1];
             if ((zeros | ones) == 0) continue;
             const unsigned spatial = (i >> 6) << 4 | ((i >> 5) & 1u) << 3 | (i & 7u);
             byByte[i >> 6][0] += zeros;
@@ -61,7 +68,8 @@ struct ModelCounts {
 template <int kPlanes>
 struct GreyResidues {
     static constexpr int kLevels = 1 << kPlanes;
-    uint32_t counts[4][kLevels] = {};  // flat, gentle and steep neighbours, then the top row
+    // Flat, gentle and steep neighbours, then the top row: kLevels residues each.
+    uint32_t counts[4 * kLevels] = {};
     uint32_t levels[kLevels] = {};
 
     // Counts a tile's pixels, grey[y + 1][x + 1] for pixel (x, y), its left neighbours in
@@ -69,7 +77,7 @@ struct GreyResidues {
     void count(const uint8_t (&grey)[kMaxSide + 1][kMaxSide + 1], int side) {
         constexpr int shift = 8 - kPlanes, mask = kLevels - 1;
         for (int x = 0; x < side; ++x) {  // the top row knows only its left neighbours
-            ++counts[3][((grey[1][x + 1] >> shift) - (grey[1][x] >> shift)) & mask];
+            ++counts[3 * kLevels + (((grey[1][x + 1] >> shift) - (grey[1][x] >> shift)) & mask)];
         }
         for (int y = 1; y < side; ++y) {
             const uint8_t* row = grey[y + 1];
@@ -78,17 +86,20 @@ struct GreyResidues {
             // and runs on vectors: each pixel's count, as context * kLevels + residue.
             uint8_t counted[kMaxSide];
             for (int x = 0; x < kMaxSide; ++x) {
-                const int a = row[x] >> shift, b = above[x + 1] >> shift, c = above[x] >> shift;
+                // In 16 bits, which plain SSE2 takes the minimum and maximum of.
+                const int16_t a = int16_t(row[x] >> shift), b = int16_t(above[x + 1] >> shift),
+                              c = int16_t(above[x] >> shift);
                 // The median of a, b and a + b - c, without branches: random data would
                 // mispredict them at every pixel.
-                const int low = std::min(a, b), high = std::max(a, b);
-                const int predicted = std::max(low, std::min(high, a + b - c));
-                const int activity = std::abs(a - c) + std::abs(b - c);
-                const int context = int(activity > 0) + int(activity > kLevels / 8);
-                counted[x] =
-                    uint8_t(context * kLevels + (((row[x + 1] >> shift) - predicted) & mask));
+                const int16_t low = std::min(a, b), high = std::max(a, b);
+                const int16_t predicted = std::max(low, std::min(high, int16_t(a + b - c)));
+                const int16_t activity =
+                    int16_t(std::max(a, c) - std::min(a, c) + std::max(b, c) - std::min(b, c));
+                const int16_t context = int16_t((activity > 0) + (activity > kLevels / 8));
+                counted[x] = uint8_t(context * kLevels +
+                                     ((int16_t(row[x + 1] >> shift) - predicted) & mask));
             }
-            for (int x = 0; x < side; ++x) ++counts[counted[x] / kLevels][counted[x] % kLevels];
+            for (int x = 0; x < side; ++x) ++counts[counted[x]];
         }
         for (int y = 0; y < side; ++y) {
             for (int x = 0; x < side; ++x) ++levels[grey[y + 1][x + 1] >> shift];
@@ -98,7 +109,7 @@ struct GreyResidues {
     double levelBits() const { return adaptiveSymbols(levels, kLevels); }
     double bits() const {
         double total = 0;
-        for (const auto& c : counts) total += adaptiveSymbols(c, kLevels);
+        for (int c = 0; c < 4; ++c) total += adaptiveSymbols(counts + c * kLevels, kLevels);
         return total;
     }
 };
@@ -114,11 +125,11 @@ void forEachIndex(F&& f) {
 }
 
 // Reads up to `tiles` tiles, stopping at the first that would reach outside, and calls
-// onTile(grey, side) with each tile read (see GreyResidues::count), then visit(tile, context,
-// bit) for each bit read but those set in `blank` (kBlanks; as long as the bytes), its context
-// that of ModelCounts::byNeighbours. The number of planes is fixed for each instance, so that
-// the loops over planes unroll, and so is whether bits are left out, which costs the loop
-// over pixels even where none are. Returns the tiles read.
+// onTile(grey, side) with each tile read (see GreyResidues::count), then visit(tile, coded)
+// for each bit read but those set in `blank` (kBlanks; as long as the bytes): its context, that
+// of ModelCounts::byNeighbours, times two, plus the bit. The number of planes is fixed for each
+// instance, so that the loops over planes unroll, and so is whether bits are left out, which costs
+// the loop over pixels even where none are. Returns the tiles read.
 template <int kPlanes, bool kBlanks, typename Visit, typename OnTile>
 int64_t visitBits(const uint8_t* bytes, int64_t length, const uint8_t* blank,
                   const TileLayout& layout, int64_t tiles, Visit&& visit, OnTile&& onTile) {
@@ -165,7 +176,7 @@ int64_t visitBits(const uint8_t* bytes, int64_t length, const uint8_t* blank,
                 }
                 for (int x = 0; x < side; ++x) {
                     if (!kBlanks || ((blanks[y][x] >> shift) & 1u) == 0) {
-                        visit(t, coded[x] >> 1u, coded[x] & 1u);
+                        visit(t, coded[x]);
                     }
                 }
             };
@@ -181,9 +192,7 @@ constexpr auto kNoTile = [](const auto&, int) {};
 template <int kPlanes>
 void countTiles(const uint8_t* bytes, int64_t length, const uint8_t* blank,
                 const TileLayout& layout, int64_t tiles, ModelCounts& counts, double* greyBits) {
-    auto visit = [&](int64_t, unsigned context, unsigned bit) {
-        ++counts.byNeighbours[context][bit];
-    };
+    auto visit = [&](int64_t, unsigned coded) { ++counts.byNeighbours[coded]; };
     if (!greyBits) {
         counts.tiles =
             blank
@@ -202,12 +211,13 @@ void countTiles(const uint8_t* bytes, int64_t length, const uint8_t* blank,
 
 // Bits each bit costs in each context, coded with the counts the context has seen in all the
 // tiles, without learning from it.
+// Counts and costs as ModelCounts::byNeighbours holds them.
 template <size_t N>
-void costsOf(const uint32_t (&counts)[N][2], float (&costs)[N][2]) {
-    for (size_t i = 0; i < N; ++i) {
-        const double n = counts[i][0] + counts[i][1] + 1.0;
-        for (int bit = 0; bit < 2; ++bit)
-            costs[i][bit] = float(-std::log2((counts[i][bit] + 0.5) / n));
+void costsOf(const uint32_t (&counts)[N], float (&costs)[N]) {
+    for (size_t i = 0; i < N; i += 2) {
+        const double n = counts[i] + counts[i + 1] + 1.0;
+        for (size_t bit = 0; bit < 2; ++bit)
+            costs[i + bit] = float(-std::log2((counts[i + bit] + 0.5) / n));
     }
 }
 
@@ -216,15 +226,15 @@ void saveTiles(const uint8_t* bytes, int64_t length, const TileLayout& layout, i
                std::vector<float>& saved) {
     ModelCounts counts;
     countTiles<kPlanes>(bytes, length, nullptr, layout, tiles, counts, nullptr);
-    float byNeighbours[8 * 64][2];
+    float byNeighbours[ModelCounts::kContexts * 2];
     costsOf(counts.byNeighbours, byNeighbours);
     std::vector<float> cost(size_t(counts.tiles), 0.0f);
     std::vector<uint32_t> ones(size_t(counts.tiles), 0), read(size_t(counts.tiles), 0);
     visitBits<kPlanes, false>(
         bytes, length, nullptr, layout, counts.tiles,
-        [&](int64_t t, unsigned context, unsigned bit) {
-            cost[size_t(t)] += byNeighbours[context][bit];
-            ones[size_t(t)] += bit;
+        [&](int64_t t, unsigned coded) {
+            cost[size_t(t)] += byNeighbours[coded];
+            ones[size_t(t)] += coded & 1u;
             ++read[size_t(t)];
         },
         kNoTile);
@@ -265,28 +275,46 @@ int64_t blankUnreadBits(const uint8_t* bytes, int64_t length, const TileLayout& 
         }
     }
     const int64_t lowest = *std::min_element(relative.begin(), relative.end());
-    std::vector<bool> read(size_t(span), false);
+    // The span's bits a byte at a time: bit i of it at place i % 8 of byte i / 8.
+    const int64_t spanBytes = coveredBytes;
+    std::vector<uint8_t> unread(static_cast<size_t>(spanBytes), 0xFF);
+    std::vector<uint8_t> first = unread, same = unread, tile = unread;
     for (const int64_t a : relative) {
-        if (a - lowest < span) read[size_t(a - lowest)] = true;
+        if (a - lowest < span)
+            unread[size_t((a - lowest) >> 3)] &= uint8_t(~(1u << ((a - lowest) & 7)));
     }
-    auto bitAt = [&](int64_t a) { return (bytes[a >> 3] >> (a & 7)) & 1; };
-    // The unread bits that have been the same so far, with their value: most bits of data
-    // that is not blank drop out within a few tiles.
-    std::vector<std::pair<int64_t, int>> blank;
+    auto load = [&](int64_t at, std::vector<uint8_t>& out) {
+        const uint8_t* from = bytes + (at >> 3);
+        const unsigned shift = unsigned(at & 7);
+        for (int64_t k = 0; k < spanBytes; ++k) {
+            // A span that starts within a byte ends within the byte after its last whole one.
+            out[size_t(k)] =
+                uint8_t(shift ? (from[k] >> shift | from[k + 1] << (8 - shift)) : from[k]);
+        }
+    };
+    // The unread bits that have been the same so far: most bits of data that is not blank
+    // drop out within a few tiles.
     int64_t counted = 0;
     for (int64_t t = tiles / 4; t < tiles - tiles / 4; ++t) {
-        const int64_t first = layout.offset + t * int64_t(layout.tileDelta) + lowest;
-        if (first < 0 || first + span > 8 * length) break;
+        const int64_t at = layout.offset + t * int64_t(layout.tileDelta) + lowest;
+        if (at < 0 || at + span > 8 * length) break;
         if (counted++ == 0) {
-            for (int64_t i = 0; i < span; ++i) {
-                if (!read[size_t(i)]) blank.push_back({i, bitAt(first + i)});
-            }
+            load(at, first);
+            same = unread;
             continue;
         }
-        std::erase_if(blank, [&](const auto& b) { return bitAt(first + b.first) != b.second; });
-        if (blank.empty()) break;
+        load(at, tile);
+        bool any = false;
+        for (int64_t k = 0; k < spanBytes; ++k) {
+            same[size_t(k)] &= uint8_t(~(tile[size_t(k)] ^ first[size_t(k)]));
+            any |= same[size_t(k)] != 0;
+        }
+        if (!any) break;
     }
-    return counted > 1 ? int64_t(blank.size()) : 0;
+    if (counted <= 1) return 0;
+    int64_t blank = 0;
+    for (const uint8_t b : same) blank += std::popcount(unsigned(b));
+    return blank;
 }
 
 double scoreLayout(const uint8_t* bytes, int64_t length, const TileLayout& layout, int64_t tiles,
@@ -314,7 +342,7 @@ double scoreLayout(const uint8_t* bytes, int64_t length, const TileLayout& layou
     uint32_t byByte[8][2] = {}, bySpatial[8 * 16][2] = {};
     counts.coarser(byByte, bySpatial);
     const double byteBits = totalBits(byByte);
-    const double neighbourBits = totalBits(counts.byNeighbours);
+    const double neighbourBits = totalBits(counts.byNeighbours, ModelCounts::kContexts);
     // With one plane there is no plane above: both models are the same.
     const double spatialBits = planes > 1 ? totalBits(bySpatial) : neighbourBits;
     // The plane above tells planes that belong together from unrelated bits read as planes,

@@ -624,6 +624,19 @@ TEST(TileModel, BlankBitsALayoutLeavesUnreadDoNotCount) {
     EXPECT_NEAR(scoreLayout(spread.data(), int64_t(spread.size()), bitAByte, 256, 64), dense, 0.05);
 }
 
+// Tiles that start inside a byte: of the bits a bit-a-byte layout leaves unread, those that
+// vary (two of each byte's eight, or one where the layout reads the other) are not blank.
+TEST(TileModel, CountsTheBlankBitsOfTilesStartingInsideAByte) {
+    std::vector<uint8_t> bytes = randomBytes(64 * 64, 9);
+    for (uint8_t& b : bytes) b = uint8_t((b & 0x48) | 0x21);
+    for (const auto& [offset, blank] :
+         {std::pair{3, 512 - 64 - 64}, std::pair{5, 512 - 64 - 128}}) {
+        const TileLayout bitAByte{offset, 64, 8, 8, 512, 1, 0, 0, 0, 0};
+        EXPECT_EQ(blankUnreadBits(bytes.data(), std::ssize(bytes), bitAByte, 63, 64), blank)
+            << offset;
+    }
+}
+
 // Large rectangles in 8 x 8 tiles stored as a preset keeps them: the left half of each row in
 // the low bits of a byte, the right half in the high bits of the byte 8 on, the other halves
 // blank. Tiles a row off read other halves of rows; planted among random bytes, a little of

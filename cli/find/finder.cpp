@@ -1181,15 +1181,19 @@ std::vector<Find> scanSource(const FinderOptions& options, WorkPool& pool, const
     std::vector<Region> regions;
     for (int64_t batch = 0; batch < blocks * kBlock; batch += batchBytes) {
         const int64_t batchEnd = std::min(blocks * kBlock, batch + batchBytes);
-        const size_t chunks = size_t((batchEnd - batch + kChunkBytes - 1) / kChunkBytes);
+        // A short batch (a small file, or the end of one) is shared out among all the threads
+        // too: each block is measured on its own, wherever the chunks are cut.
+        const int64_t batchBlocks = (batchEnd - batch) / kBlock;
+        const int64_t chunkBytes =
+            std::min(kChunkBytes, (batchBlocks + threads - 1) / threads * kBlock);
+        const size_t chunks = size_t((batchEnd - batch + chunkBytes - 1) / chunkBytes);
         std::vector<std::vector<BlockSignal::Measure>> signals(chunks);
         pool.run(chunks, [&](size_t c) {
-            const int64_t from = batch + int64_t(c) * kChunkBytes;
-            signals[c] =
-                blockSignals(read, size, far, from, std::min(batchEnd, from + kChunkBytes));
+            const int64_t from = batch + int64_t(c) * chunkBytes;
+            signals[c] = blockSignals(read, size, far, from, std::min(batchEnd, from + chunkBytes));
         });
         for (size_t c = 0; c < chunks; ++c) {
-            const int64_t from = batch + int64_t(c) * kChunkBytes;
+            const int64_t from = batch + int64_t(c) * chunkBytes;
             for (size_t k = 0; k < signals[c].size(); ++k) {
                 builder.push(from + int64_t(k) * kBlock, signals[c][k], regions);
             }

@@ -608,7 +608,9 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     // A run that repeats blank rows with a glyph's height is a font stored a byte a row, even
     // when a transposed, stacked or many-plane reading explains it as well: the two bit
     // orders stay to choose from, at the phase where glyphs start.
-    if (const auto glyphs = GlyphRows::of(bytes.data(), int64_t(bytes.size()))) {
+    const auto glyphs = GlyphRows::of(bytes.data(), int64_t(bytes.size()));
+    const bool records = glyphs && glyphs->records;
+    if (glyphs && !records) {
         std::vector<std::pair<const Candidate*, int64_t>> rows;
         // Glyphs whose height is not a multiple of 8 rows start at every row of a tile in
         // turn: tiles are in place only from the font's first glyph, which may lie before the
@@ -1063,9 +1065,10 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         coherence =
             std::min(coherence, lineStrokes(strokeSample, strokeBytes, c.layout) / kStrokeTrust);
     }
-    // Text and tables that count up are not graphics, however their lines line up; nor are
-    // bytes read as lines of one bit a pixel that step from number to number across carries.
-    if (looksLikeText(strokeSample, strokeBytes) ||
+    // Text, tables that count up and records whose fields stay blank or not are not graphics,
+    // however their lines line up; nor are bytes read as lines of one bit a pixel that step
+    // from number to number across carries.
+    if (records || looksLikeText(strokeSample, strokeBytes) ||
         countingShare(strokeSample, strokeBytes) >= kCounting ||
         (c.layout.bitplanes == 1 && carryShare(strokeSample, strokeBytes) >= kCarries)) {
         coherence = 0;

@@ -12,6 +12,9 @@ struct GlyphRows {
     std::vector<double> blankRows;  // the share of glyphs blank at each row, from the top
     double blankBytes;              // the share of blank bytes in the run
     bool dotted = false;            // every other row blank: braille
+    // Fields blank in nearly every glyph between fields blank in nearly none: not glyphs but
+    // records.
+    bool records = false;
 
     // How much more the blank rows of the `height` bytes of a glyph look like the font's
     // glyphs' than like the run's bytes taken at random (in nats; below 0, less).

@@ -910,6 +910,36 @@ TEST(Finder, LeavesTablesOfCountersSteppingAcrossCarries) {
     EXPECT_EQ(reported, 0) << "of 4";
 }
 
+// A program's table of records of 32 bytes: fields that are zero in every record (the high
+// bytes of numbers and of addresses) between fields that are never zero (negative offsets,
+// addresses of one region, flags). Their blank bytes repeat with the record's length as a
+// font's blank rows repeat with a glyph's height, and the records continue each other as tiles
+// do.
+TEST(Finder, LeavesTablesOfRecordsWithFieldsThatAreNeverBlank) {
+    int reported = 0;
+    for (uint32_t seed = 1; seed <= 4; ++seed) {
+        std::mt19937 random(seed);
+        std::vector<uint8_t> bytes = randomBytes(4096, seed);
+        uint32_t address = 0x7bac00 + random() % 0x100, offset = 0xF1F0;
+        for (int record = 0; record < 500; ++record) {
+            uint8_t r[32] = {};
+            address += 1 + random() % 8;
+            offset -= std::array{0u, 0u, 8u, 16u, 0x101u}[random() % 5];
+            r[4] = uint8_t(offset);
+            r[5] = uint8_t(offset >> 8);
+            std::fill(r + 6, r + 12, 0xFF);
+            for (int i = 0; i < 3; ++i) r[20 + i] = uint8_t(address >> (8 * i));
+            r[28] = random() % 3 ? 0x0C : 0x06;
+            r[29] = 1;
+            bytes.insert(bytes.end(), r, r + 32);
+        }
+        const std::vector<uint8_t> tail = randomBytes(4096, seed + 1);
+        bytes.insert(bytes.end(), tail.begin(), tail.end());
+        reported += !Finder(FinderOptions{}).scanBytes(bytes.data(), int64_t(bytes.size())).empty();
+    }
+    EXPECT_EQ(reported, 0) << "of 4";
+}
+
 // Rows of eight planes and eight planes a tile apart read each other's tiles transposed, rows
 // for planes, and explain them about as well: a plane's next row agrees with it more than the
 // next plane does.

@@ -51,6 +51,10 @@ constexpr int64_t kSeamBits = 16384;  // bits read for each start the seams are 
 // inside (or lines of a plane continue the line before less than this, beyond chance), the
 // confidence falls in proportion.
 constexpr double kSeamTrust = 0.4;
+// How much more often than any two pixels of a run neighbours inside a picture's tiles of many
+// levels (of kManyLevelPlanes planes or more) are equal, at least.
+constexpr double kCoherentInside = 0.05;
+constexpr int kManyLevelPlanes = 5;
 // Readings within this much of the best one's score (bits per bit) whose seams are better by
 // this much (as a share, as kSeamTrust) replace it.
 constexpr double kMirrorGap = 0.03;
@@ -1060,8 +1064,14 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     if (font) {
         coherence = glyphStrokes(strokeSample, strokeBytes, dotted) / kStrokeTrust;
     } else {
+        double inside = 0;
         coherence =
-            seamCoherence(kept + seamSkip, keptBytes - seamSkip, c.layout, seamTiles) / kSeamTrust;
+            seamCoherence(kept + seamSkip, keptBytes - seamSkip, c.layout, seamTiles, &inside) /
+            kSeamTrust;
+        // Tiles of many levels whose pixels agree hardly more than any two of the run (code,
+        // compressed data) give the seams nothing to be measured against. Pixels of one bit
+        // agree by chance so often that a sparse picture's agree little more.
+        if (c.layout.greyPlanes() >= kManyLevelPlanes && inside < kCoherentInside) coherence = 0;
         coherence =
             std::min(coherence, lineStrokes(strokeSample, strokeBytes, c.layout) / kStrokeTrust);
     }

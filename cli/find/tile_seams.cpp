@@ -57,7 +57,8 @@ double agreement(const uint8_t* bytes, int64_t length, const TileLayout& layout,
 }
 
 template <int kPlanes>
-double seams(const uint8_t* bytes, int64_t length, const TileLayout& layout, int64_t tiles) {
+double seams(const uint8_t* bytes, int64_t length, const TileLayout& layout, int64_t tiles,
+             double* inside) {
     constexpr int kMaxSide = GreyTiles<kPlanes>::kMaxSide;
     const int64_t side = layout.tileSize;
     GreyTiles<kPlanes> reader(layout);
@@ -81,11 +82,13 @@ double seams(const uint8_t* bytes, int64_t length, const TileLayout& layout, int
         seamPairs += t > 0 ? side : 0;
         read += side * side;
     }
+    if (inside) *inside = 0;
     if (seamPairs == 0) return 0;
     double chance = 0;  // that two pixels of the run are equal
     for (int64_t n : levels) chance += double(n) * double(n) / (double(read) * double(read));
     const double insideTiles = double(inner) / double(innerPairs) - chance;
     const double acrossSeams = double(seam) / double(seamPairs) - chance;
+    if (inside) *inside = insideTiles;
     if (insideTiles <= 0) return 0;
     return std::clamp(acrossSeams / insideTiles, 0.0, 1.0);
 }
@@ -163,21 +166,23 @@ std::vector<double> stackedAgreements(const uint8_t* bytes, int64_t length,
 
 // A measure over tiles, one instance for each number of planes.
 using Measure = double (*)(const uint8_t*, int64_t, const TileLayout&, int64_t);
-constexpr Measure kSeams[] = {seams<1>, seams<2>, seams<3>, seams<4>,
-                              seams<5>, seams<6>, seams<7>, seams<8>};
+using SeamMeasure = double (*)(const uint8_t*, int64_t, const TileLayout&, int64_t, double*);
+constexpr SeamMeasure kSeams[] = {seams<1>, seams<2>, seams<3>, seams<4>,
+                                  seams<5>, seams<6>, seams<7>, seams<8>};
 constexpr Measure kAgreements[] = {agreement<1>, agreement<2>, agreement<3>, agreement<4>,
                                    agreement<5>, agreement<6>, agreement<7>, agreement<8>};
 
 // The measure for the layout's planes, or 0 where its tiles hold no pair of neighbours or
 // cannot be read.
-double measured(const Measure (&measures)[8], const uint8_t* bytes, int64_t length,
-                const TileLayout& layout, int64_t tiles) {
+template <typename M, typename... Out>
+double measured(const M (&measures)[8], const uint8_t* bytes, int64_t length,
+                const TileLayout& layout, int64_t tiles, Out... out) {
     const int planes = layout.greyPlanes();
     if (layout.tileSize < 2 || layout.tileSize > GreyTiles<1>::kMaxSide || planes <= 0 ||
         planes > 8 || length <= 0) {
         return 0;
     }
-    return measures[planes - 1](bytes, length, layout, tiles);
+    return measures[planes - 1](bytes, length, layout, tiles, out...);
 }
 
 }  // namespace
@@ -215,9 +220,10 @@ std::vector<double> innerAgreements(const uint8_t* bytes, int64_t length, const 
     return kStacked[planes - 1](bytes, length, layout, tiles, count);
 }
 
-double seamCoherence(const uint8_t* bytes, int64_t length, const TileLayout& layout,
-                     int64_t tiles) {
-    return measured(kSeams, bytes, length, layout, tiles);
+double seamCoherence(const uint8_t* bytes, int64_t length, const TileLayout& layout, int64_t tiles,
+                     double* inside) {
+    if (inside) *inside = 0;
+    return measured(kSeams, bytes, length, layout, tiles, inside);
 }
 
 namespace {

@@ -25,8 +25,10 @@ std::vector<double> innerAgreements(const uint8_t* bytes, int64_t length, const 
 // How well tiles continue each other from one to the next, as a share of how well pixels
 // continue each other inside them, both beyond what any two pixels of the run share: near 1
 // where tiles are laid as the picture they were cut from (or meet at blank margins), near 0
-// where each tile's last column has nothing to do with the next one's first.
-double seamCoherence(const uint8_t* bytes, int64_t length, const TileLayout& layout, int64_t tiles);
+// where each tile's last column has nothing to do with the next one's first. `inside`, where
+// given, is set to how much more often pixels inside tiles are equal than any two of the run.
+double seamCoherence(const uint8_t* bytes, int64_t length, const TileLayout& layout, int64_t tiles,
+                     double* inside = nullptr);
 
 // How well tiles of one bit a pixel continue the tiles below them, for tiles stored row after
 // row of a picture from its top: each tile's bottom row against the top row of the tile a

@@ -83,6 +83,20 @@ TEST(TileSeams, TilesOfAPictureContinueEachOtherInTheirOwnOrderOnly) {
     EXPECT_LT(seamCoherence(picture.data(), int64_t(picture.size()), mirrored, 64), truth - 0.3);
 }
 
+// A picture's pixels agree inside tiles far more often than any two of them do; noise read as
+// eight planes, hardly: its seams are no share of anything, however they come out.
+TEST(TileSeams, PixelsOfNoiseAgreeInsideTilesOnlyByChance) {
+    const std::vector<uint8_t> picture = ringTiles();
+    const TileLayout rows16{7, 16, -1, 16, 256, 1, 1, 0, 16, 16};
+    double inside = 0;
+    seamCoherence(picture.data(), std::ssize(picture), rows16, 64, &inside);
+    EXPECT_GT(inside, 0.1);
+    const std::vector<uint8_t> noise = randomBytes(1 << 14, 4);
+    const TileLayout eightByRow{7, 64, -1, 8, 512, 8, 8, 0, 0, 0};
+    seamCoherence(noise.data(), std::ssize(noise), eightByRow, 32, &inside);
+    EXPECT_LT(std::abs(inside), 0.02);
+}
+
 // The agreements at every start a row (or column) apart, counted in one pass, are those
 // measured at each.
 TEST(TileSeams, AgreementsAtEveryRowStartAreThoseMeasuredAtEach) {

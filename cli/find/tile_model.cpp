@@ -47,15 +47,28 @@ struct ModelCounts {
 
     // The counts by the place in the byte alone, and without the plane above (by place, top row
     // and neighbours).
+    // A context is the place, the top row, the first plane and the plane above, then the
+    // neighbours, highest bits first: each sum is kept apart until it is whole, not added to
+    // where it is kept a count at a time.
     void coarser(uint32_t (&byByte)[8][2], uint32_t (&bySpatial)[8 * 16][2]) const {
-        for (unsigned i = 0; i < kContexts; ++i) {
-            const uint32_t zeros = byNeighbours[2 * i], ones = byNeighbours[2 * i + 1];
-            if ((zeros | ones) == 0) continue;
-            const unsigned spatial = (i >> 6) << 4 | ((i >> 5) & 1u) << 3 | (i & 7u);
-            byByte[i >> 6][0] += zeros;
-            byByte[i >> 6][1] += ones;
-            bySpatial[spatial][0] += zeros;
-            bySpatial[spatial][1] += ones;
+        for (unsigned place = 0; place < 8; ++place) {
+            uint32_t byteZeros = 0, byteOnes = 0;
+            for (unsigned top = 0; top < 2; ++top) {
+                for (unsigned near = 0; near < 8; ++near) {
+                    uint32_t zeros = 0, ones = 0;
+                    for (unsigned planes = 0; planes < 4; ++planes) {
+                        const unsigned i = place << 6 | top << 5 | planes << 3 | near;
+                        zeros += byNeighbours[2 * i];
+                        ones += byNeighbours[2 * i + 1];
+                    }
+                    bySpatial[place << 4 | top << 3 | near][0] += zeros;
+                    bySpatial[place << 4 | top << 3 | near][1] += ones;
+                    byteZeros += zeros;
+                    byteOnes += ones;
+                }
+            }
+            byByte[place][0] += byteZeros;
+            byByte[place][1] += byteOnes;
         }
     }
 };

@@ -69,6 +69,20 @@ public:
         }
     }
 
+    // Whether each row of tiles 8 pixels wide whose first bit lies at `at` (mod 8) is a whole
+    // byte of one plane, its pixels all from the highest bit or all from the lowest; where
+    // they are, rowByte[y] is row y's byte from a tile's first byte.
+    bool rowsAreBytes(int64_t at, int32_t (&rowByte)[8], bool& lowestFirst) {
+        if ((at & 7) != splitFor_) split(at & 7);
+        if (kPlanes != 1 || side_ != 8 || runsDown_ != 0) return false;
+        lowestFirst = runs_[0].lowestFirst != 0;
+        for (int y = 0; y < 8; ++y) {
+            if ((runs_[y].lowestFirst != 0) != lowestFirst) return false;
+            rowByte[y] = runs_[y].byte;
+        }
+        return true;
+    }
+
     // The place in its byte of plane p's bit of each pixel of the tile read last: a row of
     // kMaxSide places for each row of the tile.
     const uint8_t* planePlaces(int p) const { return planePlaceOf_[p]; }

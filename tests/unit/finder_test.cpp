@@ -638,6 +638,28 @@ TEST(TileModel, BlankBitsALayoutLeavesUnreadDoNotCount) {
     EXPECT_NEAR(scoreLayout(spread.data(), int64_t(spread.size()), bitAByte, 256, 64), dense, 0.05);
 }
 
+// Tiles of one plane whose rows are bytes are read a row at a time: they are scored as the
+// pixel-by-pixel reading (which a blank mask that leaves nothing out makes) scores them, at
+// either bit order and any byte the tiles start at, with each first column's left neighbour in
+// the tile before.
+TEST(TileModel, RowsReadAByteAtATimeScoreAsPixelByPixel) {
+    std::vector<uint8_t> bytes = ringTiles();
+    const std::vector<uint8_t> noise = randomBytes(2048, 6);
+    bytes.insert(bytes.end(), noise.begin(), noise.end());
+    const std::vector<uint8_t> none(bytes.size(), 0);
+    for (const int32_t offset : {7, 0, 8 * 3 + 7, 8 * 5}) {
+        for (const int32_t tileDelta : {64, 128}) {
+            const TileLayout rows{offset, 8, offset % 8 == 7 ? -1 : 1, 8, tileDelta, 1, 1, 0, 0, 0};
+            const int64_t tiles = std::ssize(bytes) * 8 / tileDelta - 1;
+            EXPECT_DOUBLE_EQ(
+                scoreLayout(bytes.data(), std::ssize(bytes), rows, tiles, tileDelta / 8),
+                scoreLayout(bytes.data(), std::ssize(bytes), rows, tiles, tileDelta / 8, true,
+                            none.data()))
+                << offset << " " << tileDelta;
+        }
+    }
+}
+
 // Tiles that start inside a byte: of the bits a bit-a-byte layout leaves unread, those that
 // vary (two of each byte's eight, or one where the layout reads the other) are not blank.
 TEST(TileModel, CountsTheBlankBitsOfTilesStartingInsideAByte) {

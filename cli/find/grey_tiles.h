@@ -83,6 +83,18 @@ public:
         return true;
     }
 
+    // The same for columns: where each column is a whole byte, columnByte[x] is column x's.
+    bool columnsAreBytes(int64_t at, int32_t (&columnByte)[8], bool& lowestFirst) {
+        if ((at & 7) != splitFor_) split(at & 7);
+        if (kPlanes != 1 || side_ != 8 || runsDown_ != 1) return false;
+        lowestFirst = runs_[0].lowestFirst != 0;
+        for (int x = 0; x < 8; ++x) {
+            if ((runs_[x].lowestFirst != 0) != lowestFirst) return false;
+            columnByte[x] = runs_[x].byte;
+        }
+        return true;
+    }
+
     // The place in its byte of plane p's bit of each pixel of the tile read last: a row of
     // kMaxSide places for each row of the tile.
     const uint8_t* planePlaces(int p) const { return planePlaceOf_[p]; }

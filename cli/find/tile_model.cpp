@@ -192,6 +192,41 @@ int64_t visitByteRows(const uint8_t* bytes, int64_t length, const TileLayout& la
     return t;
 }
 
+// The same for tiles whose columns are bytes (columnByte from a tile's first byte): a pixel's
+// place in its byte is its bit again, the pixel above it the next bit toward the column's top,
+// its left neighbour the same bit of the column before (the tile before's last column for a
+// first). Rows are visited one after the other, as pixel by pixel.
+template <bool kLowestFirst, typename Visit>
+int64_t visitByteColumns(const uint8_t* bytes, int64_t length, const TileLayout& layout,
+                         int64_t tiles, GreyTiles<1>& reader, const int32_t (&columnByte)[8],
+                         Visit&& visit) {
+    uint32_t lastColumn = 0;  // of the tile before
+    const int64_t bits = 8 * length;
+    int64_t t = 0;
+    for (; t < tiles; ++t) {
+        const int64_t base = layout.offset + t * int64_t(layout.tileDelta);
+        if (!reader.fits(base, bits)) break;
+        const uint8_t* first = bytes + (base >> 3);
+        uint32_t nibbles[8];
+        uint32_t left = lastColumn;
+        for (int x = 0; x < 8; ++x) {
+            const uint32_t column = first[columnByte[x]];
+            const uint32_t above = kLowestFirst ? (column << 1) & 0xFFu : column >> 1;
+            const uint32_t aboveLeft = kLowestFirst ? (left << 1) & 0xFFu : left >> 1;
+            nibbles[x] = kNibbles[column] | kNibbles[left] << 1 | kNibbles[above] << 2 |
+                         kNibbles[aboveLeft] << 3;
+            left = column;
+        }
+        lastColumn = left;
+        for (unsigned y = 0; y < 8; ++y) {
+            const unsigned place = kLowestFirst ? y : 7u - y;
+            const unsigned flags = place << 7 | (y == 0 ? 64u : 0u) | 32u;
+            for (int x = 0; x < 8; ++x) visit(t, flags | ((nibbles[x] >> (4 * place)) & 15u));
+        }
+    }
+    return t;
+}
+
 // Reads up to `tiles` tiles, stopping at the first that would reach outside, and calls
 // onTile(grey, side) with each tile read (see GreyResidues::count), then visit(tile, coded)
 // for each bit read but those set in `blank` (kBlanks; as long as the bytes): its context, that
@@ -205,12 +240,21 @@ int64_t visitBits(const uint8_t* bytes, int64_t length, const uint8_t* blank,
     GreyTiles<kPlanes> reader(layout);
     if constexpr (kPlanes == 1 && !kBlanks &&
                   std::is_same_v<std::decay_t<OnTile>, std::decay_t<decltype(kNoTile)>>) {
-        int32_t rowByte[8];
+        int32_t lineByte[8];
         bool lowestFirst = false;
-        if (layout.tileDelta % 8 == 0 && reader.rowsAreBytes(layout.offset, rowByte, lowestFirst)) {
+        if (layout.tileDelta % 8 == 0 &&
+            reader.rowsAreBytes(layout.offset, lineByte, lowestFirst)) {
             return lowestFirst
-                       ? visitByteRows<true>(bytes, length, layout, tiles, reader, rowByte, visit)
-                       : visitByteRows<false>(bytes, length, layout, tiles, reader, rowByte, visit);
+                       ? visitByteRows<true>(bytes, length, layout, tiles, reader, lineByte, visit)
+                       : visitByteRows<false>(bytes, length, layout, tiles, reader, lineByte,
+                                              visit);
+        }
+        if (layout.tileDelta % 8 == 0 &&
+            reader.columnsAreBytes(layout.offset, lineByte, lowestFirst)) {
+            return lowestFirst ? visitByteColumns<true>(bytes, length, layout, tiles, reader,
+                                                        lineByte, visit)
+                               : visitByteColumns<false>(bytes, length, layout, tiles, reader,
+                                                         lineByte, visit);
         }
     }
     // A tile, row 0 and column 0 its neighbours: row 0 stays blank, as a top row has no

@@ -12,6 +12,7 @@
 #include "cli/find/bit_agreement.h"
 #include "cli/find/blank_margin.h"
 #include "cli/find/block_signal.h"
+#include "cli/find/candidates.h"
 #include "cli/find/counting_bytes.h"
 #include "cli/find/format_blanks.h"
 #include "cli/find/glyph_rows.h"
@@ -638,26 +639,31 @@ TEST(TileModel, BlankBitsALayoutLeavesUnreadDoNotCount) {
     EXPECT_NEAR(scoreLayout(spread.data(), int64_t(spread.size()), bitAByte, 256, 64), dense, 0.05);
 }
 
-// Tiles of one plane whose rows are bytes are read a row at a time: they are scored as the
-// pixel-by-pixel reading (which a blank mask that leaves nothing out makes) scores them, at
-// either bit order and any byte the tiles start at, with each first column's left neighbour in
-// the tile before.
-TEST(TileModel, RowsReadAByteAtATimeScoreAsPixelByPixel) {
+// Tiles of one plane whose rows (or columns) are bytes are read a byte at a time: they are
+// scored as the pixel-by-pixel reading (which a blank mask that leaves nothing out makes) scores
+// them, for every such layout of the search, at any byte the tiles start at, with each first
+// column's left neighbour in the tile before.
+TEST(TileModel, LinesReadAByteAtATimeScoreAsPixelByPixel) {
     std::vector<uint8_t> bytes = ringTiles();
     const std::vector<uint8_t> noise = randomBytes(2048, 6);
     bytes.insert(bytes.end(), noise.begin(), noise.end());
     const std::vector<uint8_t> none(bytes.size(), 0);
-    for (const int32_t offset : {7, 0, 8 * 3 + 7, 8 * 5}) {
-        for (const int32_t tileDelta : {64, 128}) {
-            const TileLayout rows{offset, 8, offset % 8 == 7 ? -1 : 1, 8, tileDelta, 1, 1, 0, 0, 0};
-            const int64_t tiles = std::ssize(bytes) * 8 / tileDelta - 1;
+    int compared = 0;
+    for (const Candidate& c : searchCandidates()) {
+        if (c.layout.bitplanes != 1 || c.layout.tileSize != 8) continue;
+        for (const int32_t bytesOn : {0, 3}) {
+            TileLayout layout = c.layout;
+            layout.offset += 8 * bytesOn;
+            const int64_t tiles = (std::ssize(bytes) - bytesOn) / c.coveredBytes - 1;
             EXPECT_DOUBLE_EQ(
-                scoreLayout(bytes.data(), std::ssize(bytes), rows, tiles, tileDelta / 8),
-                scoreLayout(bytes.data(), std::ssize(bytes), rows, tiles, tileDelta / 8, true,
+                scoreLayout(bytes.data(), std::ssize(bytes), layout, tiles, c.coveredBytes),
+                scoreLayout(bytes.data(), std::ssize(bytes), layout, tiles, c.coveredBytes, true,
                             none.data()))
-                << offset << " " << tileDelta;
+                << c.name << " " << bytesOn;
+            ++compared;
         }
     }
+    EXPECT_GE(compared, 12);
 }
 
 // Tiles that start inside a byte: of the bits a bit-a-byte layout leaves unread, those that

@@ -69,28 +69,16 @@ public:
         }
     }
 
-    // Whether each row of tiles 8 pixels wide whose first bit lies at `at` (mod 8) is a whole
-    // byte of one plane, its pixels all from the highest bit or all from the lowest; where
-    // they are, rowByte[y] is row y's byte from a tile's first byte.
-    bool rowsAreBytes(int64_t at, int32_t (&rowByte)[8], bool& lowestFirst) {
+    // Whether each row (`down`: each column) of tiles 8 pixels wide whose first bit lies at `at`
+    // (mod 8) is a whole byte of one plane, its pixels all from the highest bit or all from the
+    // lowest; where they are, lineByte[i] is row (column) i's byte from a tile's first byte.
+    bool linesAreBytes(int64_t at, bool down, int32_t (&lineByte)[8], bool& lowestFirst) {
         if ((at & 7) != splitFor_) split(at & 7);
-        if (kPlanes != 1 || side_ != 8 || runsDown_ != 0) return false;
+        if (kPlanes != 1 || side_ != 8 || runsDown_ != (down ? 1 : 0)) return false;
         lowestFirst = runs_[0].lowestFirst != 0;
-        for (int y = 0; y < 8; ++y) {
-            if ((runs_[y].lowestFirst != 0) != lowestFirst) return false;
-            rowByte[y] = runs_[y].byte;
-        }
-        return true;
-    }
-
-    // The same for columns: where each column is a whole byte, columnByte[x] is column x's.
-    bool columnsAreBytes(int64_t at, int32_t (&columnByte)[8], bool& lowestFirst) {
-        if ((at & 7) != splitFor_) split(at & 7);
-        if (kPlanes != 1 || side_ != 8 || runsDown_ != 1) return false;
-        lowestFirst = runs_[0].lowestFirst != 0;
-        for (int x = 0; x < 8; ++x) {
-            if ((runs_[x].lowestFirst != 0) != lowestFirst) return false;
-            columnByte[x] = runs_[x].byte;
+        for (int i = 0; i < 8; ++i) {
+            if ((runs_[i].lowestFirst != 0) != lowestFirst) return false;
+            lineByte[i] = runs_[i].byte;
         }
         return true;
     }

@@ -150,6 +150,21 @@ constexpr std::array<uint32_t, 256> kNibbles = [] {
     return spread;
 }();
 
+// Calls f(t, the byte tile t starts in) for up to `tiles` tiles a whole number of bytes apart,
+// stopping at the first that would reach outside; returns the tiles read.
+template <typename F>
+int64_t forEachTileByte(const uint8_t* bytes, int64_t length, const TileLayout& layout,
+                        int64_t tiles, const GreyTiles<1>& reader, F&& f) {
+    const int64_t bits = 8 * length;
+    int64_t t = 0;
+    for (; t < tiles; ++t) {
+        const int64_t base = layout.offset + t * int64_t(layout.tileDelta);
+        if (!reader.fits(base, bits)) break;
+        f(t, bytes + (base >> 3));
+    }
+    return t;
+}
+
 // visitBits for tiles of one plane 8 pixels wide whose rows are bytes (rowByte from a tile's
 // first byte, their pixels from the lowest bit or the highest), the tiles a whole number of
 // bytes apart: the same contexts in the same order, each row's from its bytes at once. A
@@ -160,36 +175,31 @@ template <bool kLowestFirst, typename Visit>
 int64_t visitByteRows(const uint8_t* bytes, int64_t length, const TileLayout& layout, int64_t tiles,
                       GreyTiles<1>& reader, const int32_t (&rowByte)[8], Visit&& visit) {
     uint32_t lastOfTileBefore[8] = {};  // each row's last pixel, where it lies left of a first
-    const int64_t bits = 8 * length;
-    int64_t t = 0;
-    for (; t < tiles; ++t) {
-        const int64_t base = layout.offset + t * int64_t(layout.tileDelta);
-        if (!reader.fits(base, bits)) break;
-        const uint8_t* first = bytes + (base >> 3);
-        uint32_t above = 0, aboveLeft = 0;
-        for (int y = 0; y < 8; ++y) {
-            const uint32_t row = first[rowByte[y]];
-            const uint32_t left =
-                ((kLowestFirst ? row << 1 : row >> 1) | lastOfTileBefore[y]) & 0xFFu;
-            lastOfTileBefore[y] = kLowestFirst ? row >> 7 : (row & 1u) << 7;
-            uint32_t nibbles = kNibbles[row] | kNibbles[left] << 1 | kNibbles[above] << 2 |
-                               kNibbles[aboveLeft] << 3;
-            const unsigned flags = (y == 0 ? 64u : 0u) | 32u;  // the top row; the first plane
-            // Pixel by pixel from the row's start: from the lowest nibble, or the highest.
-            for (unsigned x = 0; x < 8; ++x) {
-                if constexpr (kLowestFirst) {
-                    visit(t, x << 7 | flags | (nibbles & 15u));
-                    nibbles >>= 4;
-                } else {
-                    visit(t, (7u - x) << 7 | flags | nibbles >> 28);
-                    nibbles <<= 4;
+    return forEachTileByte(
+        bytes, length, layout, tiles, reader, [&](int64_t t, const uint8_t* first) {
+            uint32_t above = 0, aboveLeft = 0;
+            for (int y = 0; y < 8; ++y) {
+                const uint32_t row = first[rowByte[y]];
+                const uint32_t left =
+                    ((kLowestFirst ? row << 1 : row >> 1) | lastOfTileBefore[y]) & 0xFFu;
+                lastOfTileBefore[y] = kLowestFirst ? row >> 7 : (row & 1u) << 7;
+                uint32_t nibbles = kNibbles[row] | kNibbles[left] << 1 | kNibbles[above] << 2 |
+                                   kNibbles[aboveLeft] << 3;
+                const unsigned flags = (y == 0 ? 64u : 0u) | 32u;  // the top row; the first plane
+                // Pixel by pixel from the row's start: from the lowest nibble, or the highest.
+                for (unsigned x = 0; x < 8; ++x) {
+                    if constexpr (kLowestFirst) {
+                        visit(t, x << 7 | flags | (nibbles & 15u));
+                        nibbles >>= 4;
+                    } else {
+                        visit(t, (7u - x) << 7 | flags | nibbles >> 28);
+                        nibbles <<= 4;
+                    }
                 }
+                above = row;
+                aboveLeft = left;
             }
-            above = row;
-            aboveLeft = left;
-        }
-    }
-    return t;
+        });
 }
 
 // The same for tiles whose columns are bytes (columnByte from a tile's first byte): a pixel's
@@ -201,30 +211,25 @@ int64_t visitByteColumns(const uint8_t* bytes, int64_t length, const TileLayout&
                          int64_t tiles, GreyTiles<1>& reader, const int32_t (&columnByte)[8],
                          Visit&& visit) {
     uint32_t lastColumn = 0;  // of the tile before
-    const int64_t bits = 8 * length;
-    int64_t t = 0;
-    for (; t < tiles; ++t) {
-        const int64_t base = layout.offset + t * int64_t(layout.tileDelta);
-        if (!reader.fits(base, bits)) break;
-        const uint8_t* first = bytes + (base >> 3);
-        uint32_t nibbles[8];
-        uint32_t left = lastColumn;
-        for (int x = 0; x < 8; ++x) {
-            const uint32_t column = first[columnByte[x]];
-            const uint32_t above = kLowestFirst ? (column << 1) & 0xFFu : column >> 1;
-            const uint32_t aboveLeft = kLowestFirst ? (left << 1) & 0xFFu : left >> 1;
-            nibbles[x] = kNibbles[column] | kNibbles[left] << 1 | kNibbles[above] << 2 |
-                         kNibbles[aboveLeft] << 3;
-            left = column;
-        }
-        lastColumn = left;
-        for (unsigned y = 0; y < 8; ++y) {
-            const unsigned place = kLowestFirst ? y : 7u - y;
-            const unsigned flags = place << 7 | (y == 0 ? 64u : 0u) | 32u;
-            for (int x = 0; x < 8; ++x) visit(t, flags | ((nibbles[x] >> (4 * place)) & 15u));
-        }
-    }
-    return t;
+    return forEachTileByte(
+        bytes, length, layout, tiles, reader, [&](int64_t t, const uint8_t* first) {
+            uint32_t nibbles[8];
+            uint32_t left = lastColumn;
+            for (int x = 0; x < 8; ++x) {
+                const uint32_t column = first[columnByte[x]];
+                const uint32_t above = kLowestFirst ? (column << 1) & 0xFFu : column >> 1;
+                const uint32_t aboveLeft = kLowestFirst ? (left << 1) & 0xFFu : left >> 1;
+                nibbles[x] = kNibbles[column] | kNibbles[left] << 1 | kNibbles[above] << 2 |
+                             kNibbles[aboveLeft] << 3;
+                left = column;
+            }
+            lastColumn = left;
+            for (unsigned y = 0; y < 8; ++y) {
+                const unsigned place = kLowestFirst ? y : 7u - y;
+                const unsigned flags = place << 7 | (y == 0 ? 64u : 0u) | 32u;
+                for (int x = 0; x < 8; ++x) visit(t, flags | ((nibbles[x] >> (4 * place)) & 15u));
+            }
+        });
 }
 
 // Reads up to `tiles` tiles, stopping at the first that would reach outside, and calls
@@ -243,14 +248,14 @@ int64_t visitBits(const uint8_t* bytes, int64_t length, const uint8_t* blank,
         int32_t lineByte[8];
         bool lowestFirst = false;
         if (layout.tileDelta % 8 == 0 &&
-            reader.rowsAreBytes(layout.offset, lineByte, lowestFirst)) {
+            reader.linesAreBytes(layout.offset, false, lineByte, lowestFirst)) {
             return lowestFirst
                        ? visitByteRows<true>(bytes, length, layout, tiles, reader, lineByte, visit)
                        : visitByteRows<false>(bytes, length, layout, tiles, reader, lineByte,
                                               visit);
         }
         if (layout.tileDelta % 8 == 0 &&
-            reader.columnsAreBytes(layout.offset, lineByte, lowestFirst)) {
+            reader.linesAreBytes(layout.offset, true, lineByte, lowestFirst)) {
             return lowestFirst ? visitByteColumns<true>(bytes, length, layout, tiles, reader,
                                                         lineByte, visit)
                                : visitByteColumns<false>(bytes, length, layout, tiles, reader,

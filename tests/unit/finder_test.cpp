@@ -96,6 +96,9 @@ TEST(TileSeams, PixelsOfNoiseAgreeInsideTilesOnlyByChance) {
     const TileLayout eightByRow{7, 64, -1, 8, 512, 8, 8, 0, 0, 0};
     seamCoherence(noise.data(), std::ssize(noise), eightByRow, 32, &inside);
     EXPECT_LT(std::abs(inside), 0.02);
+    // Pixels of one bit agree half the time by chance alone.
+    seamCoherence(noise.data(), std::ssize(noise), rows16, 64, &inside);
+    EXPECT_LT(std::abs(inside), 0.02);
 }
 
 // The agreements at every start a row (or column) apart, counted in one pass, are those

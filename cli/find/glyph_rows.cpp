@@ -23,7 +23,8 @@ constexpr double kSameHalves = 0.2;
 // apart, and what share of the disagreement left the glyph's height must take away.
 constexpr double kDottedRows = 0.1;
 constexpr double kClearShare = 0.25;
-constexpr int64_t kOpening = 16;  // a run opening with its first glyph has it here
+constexpr int64_t kWindowGlyphs = 32;  // glyphs a stretch of a run is judged on
+constexpr int64_t kOpening = 16;       // a run opening with its first glyph has it here
 // The share of glyphs in which a field of records is blank, or not, at most.
 constexpr double kFieldShare = 0.05;
 
@@ -114,15 +115,44 @@ int64_t risingHeight(const std::vector<double>& agreement) {
     return height;
 }
 
+// How often the blankness of bytes[0..length) repeats `period` bytes on.
+double repeats(const uint8_t* bytes, int64_t length, int64_t period) {
+    int64_t same = 0;
+    for (int64_t i = period; i < length; ++i) same += (bytes[i] == 0) == (bytes[i - period] == 0);
+    return double(same) / double(length - period);
+}
+
+// Where the glyphs before bytes[skip] start to be the font's: stretches of kWindowGlyphs
+// glyphs, back from it, whose blank rows repeat with the glyphs' height better than with any
+// other period (but its multiples and divisors). Code, or a font of another height, before the
+// font repeats better with another, or with none.
+int64_t fontOpening(const uint8_t* bytes, int64_t skip, int64_t height) {
+    const int64_t window = kWindowGlyphs * height;
+    int64_t opening = skip;
+    while (opening >= window) {
+        const uint8_t* stretch = bytes + opening - window;
+        const double glyphs = repeats(stretch, window, height);
+        bool other = false;
+        for (int64_t p = kShortest; p <= kTallest && !other; ++p) {
+            other = p % height != 0 && height % p != 0 && repeats(stretch, window, p) >= glyphs;
+        }
+        if (other) break;
+        opening -= window;
+    }
+    return opening;
+}
+
 }  // namespace
 
 std::optional<GlyphRows> GlyphRows::of(const uint8_t* bytes, int64_t length) {
     // A run found by the block signal often opens with some of what precedes the font, and
     // may close with some of what follows (a table of the glyphs' code points, say, whose
     // zero bytes repeat with a short period): the rows are counted from a quarter into it to
-    // a tenth before its end.
-    const int64_t skip = std::min(length / 4, kSkipped);
-    const int64_t n = std::min(length - skip - length / kTrailing, kLooked);
+    // a tenth before its end, and once the glyphs' height is known, back over the quarter as
+    // far as it holds the font's glyphs. Fonts whose later glyphs (accented letters, say) are
+    // cut as well elsewhere are told apart by the first ones.
+    int64_t skip = std::min(length / 4, kSkipped);
+    int64_t n = std::min(length - skip - length / kTrailing, kLooked);
     if (n < 4 * kTallest) return std::nullopt;
     std::vector<uint8_t> blank(static_cast<size_t>(n));
     int64_t blanks = 0;
@@ -165,6 +195,12 @@ std::optional<GlyphRows> GlyphRows::of(const uint8_t* bytes, int64_t length) {
             height = d;
             break;
         }
+    }
+    if (const int64_t opening = fontOpening(bytes, skip, height); opening < skip) {
+        blank.insert(blank.begin(), bytes + opening, bytes + skip);
+        for (int64_t i = 0; i < skip - opening; ++i) blank[size_t(i)] = blank[size_t(i)] == 0;
+        n += skip - opening;
+        skip = opening;
     }
 
     // Rows that are blank in most glyphs are margins; they run together across the cut from

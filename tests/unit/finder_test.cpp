@@ -287,6 +287,27 @@ TEST(GlyphRows, TellsTheHeightAndWhereGlyphsStart) {
     EXPECT_EQ(rows->start, 4);
 }
 
+// A font whose letters fill their cells below a blank top row, and whose accented letters
+// after them put the accent on the top two rows above a blank row: those alone would be cut
+// below the accent, where ink never meets ink. The glyphs the run opens with, which counting
+// from a quarter into it leaves out, tell where glyphs start.
+TEST(GlyphRows, CountsTheGlyphsTheRunOpensWith) {
+    std::mt19937 random(8);
+    std::vector<uint8_t> glyphs = {0x36, 0x04, 0x00, 8};
+    for (int glyph = 0; glyph < 256; ++glyph) {
+        const uint8_t stem = uint8_t(0xC0 >> (random() % 4));
+        const bool accented = glyph >= 64, descender = random() % 4 == 0;
+        for (int row = 0; row < 8; ++row) {
+            const bool ink = row == 7 ? descender : accented ? row != 2 : row > 0;
+            glyphs.push_back(ink ? uint8_t(stem | (random() & 0x3C)) : 0);
+        }
+    }
+    const auto rows = GlyphRows::of(glyphs.data(), int64_t(glyphs.size()));
+    ASSERT_TRUE(rows);
+    EXPECT_EQ(rows->height, 8);
+    EXPECT_EQ(rows->start, 4);
+}
+
 // Letters in tall cells (24 rows, ink on 7 to 9 of them) keep rows blank for long, and box
 // drawings after them half blank or all ink: the nearest periods repeat best, yet the height
 // rises clearly out of the periods below it.

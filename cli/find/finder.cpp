@@ -1083,8 +1083,12 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         (c.layout.bitplanes == 1 && carryShare(strokeSample, strokeBytes) >= kCarries)) {
         coherence = 0;
     }
+    // Stretches of text inside what is kept (strings between tables, say) are no evidence of
+    // graphics, however well the reading explains the rest.
+    const int64_t sampled = std::min(keptBytes, kSampleBytes);
+    const double text = textShare(kept + (keptBytes - sampled) / 2, sampled);
     const double confidence =
-        Finder::confidenceOf(score, std::min(keptBytes, kSampleBytes) / c.tileBytes) *
+        Finder::confidenceOf(score, int64_t(double(sampled / c.tileBytes) * (1 - text))) *
         std::min(1.0, coherence);
     Find graphics;
     // A font followed back to its first glyph opens with it.

@@ -19,3 +19,12 @@ bool looksLikeText(const uint8_t* bytes, int64_t length) {
     return inked > 0 && double(printable) >= kPrintable * double(inked) &&
            double(lower) >= kLowerCase * double(inked);
 }
+
+double textShare(const uint8_t* bytes, int64_t length) {
+    int64_t stretches = 0, text = 0;
+    for (int64_t at = 0; at + kTextStretch <= length; at += kTextStretch) {
+        ++stretches;
+        text += looksLikeText(bytes + at, kTextStretch);
+    }
+    return stretches > 0 ? double(text) / double(stretches) : 0.0;
+}

@@ -7,3 +7,7 @@
 // layouts, but glyph rows and grey levels are seldom this narrow: a font's rows hold bytes
 // below 0x20 and from 0x80 up, a picture's levels spread beyond the letters.
 bool looksLikeText(const uint8_t* bytes, int64_t length);
+
+// The share of the stretches of kTextStretch bytes in bytes[0..length) that are text.
+constexpr int64_t kTextStretch = 64;
+double textShare(const uint8_t* bytes, int64_t length);

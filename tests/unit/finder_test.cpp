@@ -192,6 +192,21 @@ TEST(TextBytes, TellsTablesOfNamesFromGlyphsAndGreyLevels) {
     EXPECT_FALSE(looksLikeText(grey.data(), int64_t(grey.size())));
 }
 
+// Strings between tables of small numbers: the stretches of text are counted, whole ones only.
+TEST(TextBytes, CountsTheStretchesOfTextAmongTables) {
+    const std::string message = "Failed to run dumpbin on the file named here, see the log for ";
+    std::vector<uint8_t> mixed;
+    for (int stretch = 0; stretch < 8; ++stretch) {
+        for (int64_t i = 0; i < kTextStretch; ++i) {
+            const bool text = stretch == 1 || stretch == 4 || stretch == 6;
+            mixed.push_back(text ? uint8_t(message[size_t(i) % message.size()])
+                                 : uint8_t(i % 2 ? 0 : 6 + i % 24));
+        }
+    }
+    mixed.insert(mixed.end(), message.begin(), message.begin() + 40);
+    EXPECT_DOUBLE_EQ(textShare(mixed.data(), int64_t(mixed.size())), 3.0 / 8.0);
+}
+
 // Tables that count up (offsets a record apart, a gamma curve) are told from glyph rows and from
 // the bytes of a picture, which seldom step evenly for long.
 TEST(CountingBytes, TellsTablesThatCountUpFromGlyphsAndPictures) {

@@ -497,14 +497,19 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         }
     }
     // A byte a column and its mirror left to right read alike but for their seams, which
-    // the trials do not see (and their priors decide): the mirror of each is tried too.
+    // the trials do not see (and their priors decide): the mirror of each is tried too, at
+    // the start within a tile that reads it best. Columns stored right to left run on from
+    // tile to tile only where the tiles start, so each start reads them otherwise.
     for (size_t i = 0, readings = best.size(); i < readings; ++i) {
         const auto [c, phase] = best[i];
-        if (!byteColumns(*c)) continue;
-        const std::pair<const Candidate*, int64_t> mirror = {columnsMirrored(*c, true), phase};
-        if (mirror.first && std::find(best.begin(), best.end(), mirror) == best.end()) {
-            best.push_back(mirror);
-        }
+        const Candidate* mirrored = byteColumns(*c) ? columnsMirrored(*c, true) : nullptr;
+        if (!mirrored) continue;
+        std::vector<std::pair<const Candidate*, int64_t>> starts;
+        for (int64_t k = 0; k < c->tileBytes; ++k) starts.push_back({mirrored, k});
+        const std::vector<Trial> ranked = trials(kPhaseBytes, starts, false);
+        if (ranked.empty()) continue;
+        const std::pair<const Candidate*, int64_t> mirror = {mirrored, ranked.front().phase};
+        if (std::find(best.begin(), best.end(), mirror) == best.end()) best.push_back(mirror);
     }
     const std::vector<Trial> fine = trials(kFineBytes, best);
     if (fine.empty()) return {};

@@ -197,8 +197,8 @@ std::optional<GlyphRows> GlyphRows::of(const uint8_t* bytes, int64_t length) {
         }
     }
     if (const int64_t opening = fontOpening(bytes, skip, height); opening < skip) {
-        blank.insert(blank.begin(), bytes + opening, bytes + skip);
-        for (int64_t i = 0; i < skip - opening; ++i) blank[size_t(i)] = blank[size_t(i)] == 0;
+        blank.insert(blank.begin(), size_t(skip - opening), 0);
+        for (int64_t i = 0; i < skip - opening; ++i) blank[size_t(i)] = bytes[opening + i] == 0;
         n += skip - opening;
         skip = opening;
     }

@@ -115,11 +115,16 @@ int64_t risingHeight(const std::vector<double>& agreement) {
     return height;
 }
 
-// How often the blankness of bytes[0..length) repeats `period` bytes on.
-double repeats(const uint8_t* bytes, int64_t length, int64_t period) {
-    int64_t same = 0;
-    for (int64_t i = period; i < length; ++i) same += (bytes[i] == 0) == (bytes[i - period] == 0);
-    return double(same) / double(length - period);
+// Which of bytes[0..n) are blank, a bit each (with a word to spare for changes).
+std::vector<uint64_t> blankBitsOf(const uint8_t* bytes, int64_t n) {
+    std::vector<uint64_t> bits(size_t(n / 64 + 2), 0);
+    for (int64_t i = 0; i < n; ++i) bits[size_t(i / 64)] |= uint64_t(bytes[i] == 0) << (i % 64);
+    return bits;
+}
+
+// How often the blankness of the first n bytes repeats `period` (1 to 63) bytes on.
+double repeats(const std::vector<uint64_t>& blankBits, int64_t n, int64_t period) {
+    return double(n - period - changes(blankBits, n, period)) / double(n - period);
 }
 
 // Where the glyphs before bytes[skip] start to be the font's: stretches of kWindowGlyphs
@@ -130,7 +135,7 @@ int64_t fontOpening(const uint8_t* bytes, int64_t skip, int64_t height) {
     const int64_t window = kWindowGlyphs * height;
     int64_t opening = skip;
     while (opening >= window) {
-        const uint8_t* stretch = bytes + opening - window;
+        const std::vector<uint64_t> stretch = blankBitsOf(bytes + opening - window, window);
         const double glyphs = repeats(stretch, window, height);
         bool other = false;
         for (int64_t p = kShortest; p <= kTallest && !other; ++p) {
@@ -161,13 +166,9 @@ std::optional<GlyphRows> GlyphRows::of(const uint8_t* bytes, int64_t length) {
     if (density < 0.1 || density > 0.8) return std::nullopt;
 
     // How often a row's blankness repeats a period later, for each period.
-    std::vector<uint64_t> blankBits(size_t(n / 64 + 2), 0);
-    for (int64_t i = 0; i < n; ++i)
-        blankBits[size_t(i / 64)] |= uint64_t(blank[size_t(i)]) << (i % 64);
+    const std::vector<uint64_t> blankBits = blankBitsOf(bytes + skip, n);
     std::vector<double> agreement(kTallest + 1, 0.0);
-    for (int64_t h = 1; h <= kTallest; ++h) {
-        agreement[size_t(h)] = double(n - h - changes(blankBits, n, h)) / double(n - h);
-    }
+    for (int64_t h = 1; h <= kTallest; ++h) agreement[size_t(h)] = repeats(blankBits, n, h);
     std::vector<double> sorted(agreement.begin() + 1, agreement.end());
     std::sort(sorted.begin(), sorted.end());
     const double usual = sorted[sorted.size() / 2];

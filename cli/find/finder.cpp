@@ -92,6 +92,7 @@ constexpr int64_t kStrokeBytes = 8192;  // bytes the strokes are followed over, 
 constexpr double kGlyphStrokes = 0.1;
 constexpr double kNoStrokes = 0.05;
 constexpr double kCounting = 0.5;  // the share of numbers counting on of a table
+constexpr double kText = 0.5;      // the share of stretches of text of a run of text
 // The share of neighbouring bytes that differ by a carry (carryShare) in a table of counters
 // read as lines of pixels at least; pictures reach half of it.
 constexpr double kCarries = 0.035;
@@ -1082,16 +1083,16 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     }
     // Text, tables that count up and records whose fields stay blank or not are not graphics,
     // however their lines line up; nor are bytes read as lines of one bit a pixel that step
-    // from number to number across carries.
-    if (records || looksLikeText(strokeSample, strokeBytes) ||
-        countingShare(strokeSample, strokeBytes) >= kCounting ||
+    // from number to number across carries. Text is judged a stretch at a time: a small
+    // picture's find may reach into the text around it.
+    const int64_t sampled = std::min(keptBytes, kSampleBytes);
+    const double text = textShare(kept + (keptBytes - sampled) / 2, sampled);
+    if (records || text >= kText || countingShare(strokeSample, strokeBytes) >= kCounting ||
         (c.layout.bitplanes == 1 && carryShare(strokeSample, strokeBytes) >= kCarries)) {
         coherence = 0;
     }
-    // Stretches of text inside what is kept (strings between tables, say) are no evidence of
-    // graphics, however well the reading explains the rest.
-    const int64_t sampled = std::min(keptBytes, kSampleBytes);
-    const double text = textShare(kept + (keptBytes - sampled) / 2, sampled);
+    // Stretches of text in the rest (strings between tables, say) are no evidence of graphics
+    // either, however well the reading explains the rest.
     const double confidence =
         Finder::confidenceOf(score, int64_t(double(sampled / c.tileBytes) * (1 - text))) *
         std::min(1.0, coherence);

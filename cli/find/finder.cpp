@@ -523,13 +523,20 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         TileLayout layout;
         int64_t tiles;
     };
+    // Where the stretch kept is known, from its middle instead (whole tiles from the run's
+    // start, so that phases keep their meaning).
+    std::optional<std::pair<int64_t, int64_t>> seamStretch;
     auto seamSample = [&](const Trial& t) {
         const Candidate& c = *t.candidate;
         TileLayout at = c.layout;
         at.offset = int32_t(8 * t.phase + c.layout.offset);
-        const int64_t tiles = std::min<int64_t>(kSeamBits / tileBitsOf(c.layout),
-                                                int64_t(bytes.size()) / c.tileBytes);
-        const int64_t skip = middle(c, tiles * c.tileBytes);
+        const auto [seamFrom, seamTo] =
+            seamStretch.value_or(std::pair<int64_t, int64_t>{0, int64_t(bytes.size())});
+        const int64_t span = seamTo - seamFrom;
+        const int64_t tiles =
+            std::min<int64_t>(kSeamBits / tileBitsOf(c.layout), span / c.tileBytes);
+        const int64_t spare = std::max<int64_t>(0, (span - tiles * c.tileBytes - c.spanBytes) / 2);
+        const int64_t skip = (seamFrom + spare) / c.tileBytes * c.tileBytes;
         return SeamSample{bytes.data() + skip, int64_t(bytes.size()) - skip, at, tiles};
     };
     // Many planes a byte each explain their bytes about as well wherever a row starts among
@@ -1036,6 +1043,21 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
                 saved = savedAt(winner.phase);
                 std::tie(from, to) = mostSaving(saved);
             }
+        }
+    }
+    // Tiles were placed on the run's middle, which may lie outside graphics that fill only part
+    // of it: they are placed again on the middle of what is kept. (Not columns a byte each,
+    // which continue each other as well wherever tiles start, nor planes read apart, whose
+    // bytes are the planes one after the other.)
+    if (!font && !byteColumns(c) && origin == region.start) {
+        const int64_t first = winner.phase + int64_t(from) * c.tileBytes;
+        seamStretch = {first,
+                       std::min(int64_t(bytes.size()), first + int64_t(to - from) * c.tileBytes)};
+        const int64_t placed = placeTiles(winner).phase;
+        if (placed != winner.phase) {
+            winner.phase = placed;
+            saved = savedAt(winner.phase);
+            std::tie(from, to) = mostSaving(saved);
         }
     }
     const int64_t keptFrom = winner.phase + int64_t(from) * c.tileBytes;

@@ -20,3 +20,15 @@ int64_t marginBefore(const uint8_t* bytes, int64_t length, int64_t at) {
     const int64_t values = std::unique(other.begin(), other.end()) - other.begin();
     return values >= kOtherBytes / 2 ? first : -1;
 }
+
+int64_t marginAfterRun(const uint8_t* bytes, int64_t length, int64_t at, int64_t within) {
+    if (at <= 0 || at >= length) return -1;
+    const uint8_t before = bytes[at - 1];
+    int64_t first = at;
+    while (first < length && first - at < within && bytes[first] == before) ++first;
+    if (first == at || first - at >= within || first + kMarginBytes > length) return -1;
+    const uint8_t* margin = bytes + first;
+    return std::all_of(margin, margin + kMarginBytes, [&](uint8_t b) { return b == margin[0]; })
+               ? first
+               : -1;
+}

@@ -7,3 +7,9 @@
 // Graphics whose tiles continue each other as well wherever they start (a byte a column)
 // show where they start only so.
 int64_t marginBefore(const uint8_t* bytes, int64_t length, int64_t at);
+
+// The first byte of a blank margin (8 bytes or more of one value) that opens graphics a few
+// bytes after bytes[at], where those bytes carry on the run of one value that ends at bytes[at]
+// (the data before the graphics, which the tiles kept start inside), if it starts within
+// `within` bytes of `at`; -1 where there is none.
+int64_t marginAfterRun(const uint8_t* bytes, int64_t length, int64_t at, int64_t within);

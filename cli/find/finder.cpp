@@ -1031,10 +1031,14 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     auto [from, to] = mostSaving(saved);
     // Columns a byte each continue each other across their tiles' seams as well wherever tiles
     // start: where the graphics open with a blank margin (which saves nothing, so is not kept),
-    // their first column is where the margin starts.
+    // their first column is where the margin starts. Tiles kept may also start a few bytes
+    // before it, in a run of what precedes the graphics that those bytes carry on.
     if (!font && byteColumns(c)) {
-        const int64_t margin = marginBefore(bytes.data(), int64_t(bytes.size()),
-                                            winner.phase + int64_t(from) * c.tileBytes);
+        const int64_t keptAt = winner.phase + int64_t(from) * c.tileBytes;
+        int64_t margin = marginBefore(bytes.data(), int64_t(bytes.size()), keptAt);
+        if (margin < 0) {
+            margin = marginAfterRun(bytes.data(), int64_t(bytes.size()), keptAt, c.tileBytes);
+        }
         if (margin >= 0) {
             const int64_t phase =
                 ((margin - firstColumnByte(c.layout)) % c.tileBytes + c.tileBytes) % c.tileBytes;

@@ -924,6 +924,22 @@ TEST(BlankMargin, OpensGraphicsOnlyAfterOtherData) {
     EXPECT_EQ(marginBefore(bytes.data(), int64_t(bytes.size()), 0), -1);
 }
 
+// Records padded with zeros before a picture's blank margin: tiles kept from a byte of the
+// padding start one column early.
+TEST(BlankMargin, FollowsTheRunTheTilesKeptOpenIn) {
+    std::vector<uint8_t> bytes = {0xBD, 0x32, 0, 0, 0, 0, 0, 0, 0};
+    bytes.insert(bytes.end(), 10, 0xFF);
+    bytes.insert(bytes.end(), {0x3C, 0x18, 0x7E});
+    const int64_t length = int64_t(bytes.size());
+    EXPECT_EQ(marginAfterRun(bytes.data(), length, 7, 8), 9);
+    EXPECT_EQ(marginAfterRun(bytes.data(), length, 3, 8), 9);
+    EXPECT_EQ(marginAfterRun(bytes.data(), length, 3, 6), -1);  // 6 bytes of padding left
+    EXPECT_EQ(marginAfterRun(bytes.data(), length, 2, 8), -1);  // no run before the tiles
+    EXPECT_EQ(marginAfterRun(bytes.data(), length, 9, 8), -1);  // the margin itself
+    bytes[12] = 0x3C;  // a picture's own columns, with too short a blank stretch after them
+    EXPECT_EQ(marginAfterRun(bytes.data(), length, 7, 8), -1);
+}
+
 // A stretch of blocks alike at one distance, among blocks that look like graphics less and
 // are alike at others, is cut out of its run; not beside cold blocks, nor where it is the
 // less alike, nor where it is short.

@@ -34,8 +34,11 @@ constexpr int64_t kChunkBytes = int64_t(4) << 20;  // one thread's share of a pa
 constexpr float kHot = 0.35f;                      // a block that looks like graphics
 constexpr int kMaxGap = 8;                         // cold blocks a run may bridge
 constexpr int64_t kMinHotBlocks = 3;
-constexpr int kSmoothing = 4;         // blocks a signal is averaged over: a run opens with them
-constexpr int64_t kJoinBytes = 1024;  // gaps between runs that read alike and are joined
+constexpr int kSmoothing = 4;  // blocks a signal is averaged over: a run opens with them
+// Gaps between runs that read alike and are joined: bytes, or tiles where those are more (a
+// stretch of a picture that looks cold spans as many tiles whatever bytes a tile takes).
+constexpr int64_t kJoinBytes = 1024;
+constexpr int64_t kJoinTiles = 64;
 constexpr int64_t kSampleBytes = 48 << 10;  // what the layouts are tried on, at most
 // Layouts are compared on the same bytes: each reads as many tiles as cover this many.
 constexpr int64_t kCoarseBytes = 512;
@@ -1050,18 +1053,23 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         }
     }
     // Tiles were placed on the run's middle, which may lie outside graphics that fill only part
-    // of it: they are placed again on the middle of what is kept. (Not columns a byte each,
-    // which continue each other as well wherever tiles start, nor planes read apart, whose
-    // bytes are the planes one after the other.)
+    // of it: they are placed again on the middle of what is kept, where they were placed on
+    // other bytes. (Not columns a byte each, which continue each other as well wherever tiles
+    // start, nor planes read apart, whose bytes are the planes one after the other.)
     if (!font && !byteColumns(c) && origin == region.start) {
         const int64_t first = winner.phase + int64_t(from) * c.tileBytes;
-        seamStretch = {first,
-                       std::min(int64_t(bytes.size()), first + int64_t(to - from) * c.tileBytes)};
-        const int64_t placed = placeTiles(winner).phase;
-        if (placed != winner.phase) {
-            winner.phase = placed;
-            saved = savedAt(winner.phase);
-            std::tie(from, to) = mostSaving(saved);
+        const int64_t last =
+            std::min(int64_t(bytes.size()), first + int64_t(to - from) * c.tileBytes);
+        const SeamSample placedOn = seamSample(winner);
+        const int64_t placedFrom = placedOn.bytes - bytes.data();
+        if (placedFrom < first || placedFrom + placedOn.tiles * c.tileBytes > last) {
+            seamStretch = {first, last};
+            const int64_t placed = placeTiles(winner).phase;
+            if (placed != winner.phase) {
+                winner.phase = placed;
+                saved = savedAt(winner.phase);
+                std::tie(from, to) = mostSaving(saved);
+            }
         }
     }
     const int64_t keptFrom = winner.phase + int64_t(from) * c.tileBytes;
@@ -1166,6 +1174,19 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     return finds;
 }
 
+// The gap up to which a run after `f`'s that reads alike is joined to it.
+int64_t joinGap(const Find& f) {
+    return std::max(kJoinBytes, kJoinTiles * std::abs(int64_t(f.values.tileDelta)) / 8);
+}
+
+// The widest such gap, that runs wait for where a run still to come could join them.
+int64_t widestJoinGap() {
+    int64_t widest = kJoinBytes;
+    for (const Candidate& c : searchCandidates())
+        widest = std::max(widest, kJoinTiles * c.tileBytes);
+    return widest;
+}
+
 std::vector<Find> scanSource(const FinderOptions& options, WorkPool& pool, const ReadAt& read,
                              int64_t size) {
     const int threads = std::max(1, options.threads);
@@ -1193,7 +1214,7 @@ std::vector<Find> scanSource(const FinderOptions& options, WorkPool& pool, const
         for (size_t i = 0; i + 1 < found.size(); ++i) {
             size_t j = i;
             while (j + 1 < found.size() && !layoutOf(j).empty() && layoutOf(j + 1) == layoutOf(j) &&
-                   regions[j + 1].start - regions[j].end <= kJoinBytes) {
+                   regions[j + 1].start - regions[j].end <= joinGap(found[j].front())) {
                 ++j;
             }
             if (j == i) continue;
@@ -1226,6 +1247,7 @@ std::vector<Find> scanSource(const FinderOptions& options, WorkPool& pool, const
         regions.clear();
     };
 
+    const int64_t widestJoin = widestJoinGap();
     const int64_t batchBytes = kChunkBytes * threads;
     std::vector<Region> regions;
     for (int64_t batch = 0; batch < blocks * kBlock; batch += batchBytes) {
@@ -1249,7 +1271,7 @@ std::vector<Find> scanSource(const FinderOptions& options, WorkPool& pool, const
         }
         // Runs that a run still to come could join wait for it.
         size_t settled = regions.size();
-        while (settled > 0 && regions[settled - 1].end + kJoinBytes >=
+        while (settled > 0 && regions[settled - 1].end + widestJoin >=
                                   (settled < regions.size() ? regions[settled].start
                                                             : builder.openStart(batchEnd))) {
             --settled;

@@ -816,6 +816,22 @@ std::vector<uint8_t> eightPlaneRings(uint32_t seed, const TileLayout& layout, in
     return sample.bytes;
 }
 
+// A picture of a byte a pixel with two rows of tiles of noise across it (2 KB, beyond what the
+// first pass bridges): its two parts read alike, a few dozen tiles apart, and are judged as one.
+TEST(Finder, JoinsPartsOfAPictureOfBigTilesAcrossNoise) {
+    const TileLayout pixels{7, 64, 8, 8, 512, 8, -1, 0, 0, 0};
+    int whole = 0;
+    for (uint32_t seed = 1; seed <= 8; ++seed) {
+        std::vector<uint8_t> picture = eightPlaneRings(seed, pixels, 40, 40);
+        const std::vector<uint8_t> noise = randomBytes(64 * 32, seed);
+        std::copy(noise.begin(), noise.end(), picture.begin() + 64 * 64);
+        const std::vector<Find> finds = findsOfPlanted(picture, 1 << 16);
+        whole += !finds.empty() && finds[0].layout == "8 bits a pixel" &&
+                 finds[0].start < 5000 + 64 * 60 && finds[0].end > 5000 + 64 * 100;
+    }
+    EXPECT_GE(whole, 5);  // of 8; none where runs are joined only 1 KB apart
+}
+
 // Rows of two planes a byte each pair each row's planes, or one row's second plane with the next
 // row's first, about as well: the pairs are told where a tile's last row meets the next tile's
 // first, which lies beside it. Rectangles of four levels, the first plane the highest bit or the

@@ -14,6 +14,7 @@
 #include "cli/find/blank_margin.h"
 #include "cli/find/block_signal.h"
 #include "cli/find/candidates.h"
+#include "cli/find/column_wrap.h"
 #include "cli/find/counting_bytes.h"
 #include "cli/find/format_blanks.h"
 #include "cli/find/glyph_rows.h"
@@ -45,6 +46,7 @@ constexpr int64_t kCoarseBytes = 512;
 constexpr int64_t kPhaseBytes = 512;
 constexpr int64_t kFineBytes = 6144;
 constexpr int64_t kBlankTrialBytes = 2048;  // readings weighed without a format's blank bits
+constexpr int64_t kWrapBytes = 8192;        // where rows of tiles of columns are looked for
 constexpr size_t kFinalists = 4;
 // Finalists with planes tried at every phase, and the most bytes their tiles may hold.
 constexpr size_t kEveryPhaseFinalists = 2;
@@ -1033,18 +1035,28 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     std::vector<float> saved = savedByBest ? std::move(*savedByBest) : savedAt(winner.phase);
     auto [from, to] = mostSaving(saved);
     // Columns a byte each continue each other across their tiles' seams as well wherever tiles
-    // start: where the graphics open with a blank margin (which saves nothing, so is not kept),
-    // their first column is where the margin starts. Tiles kept may also start a few bytes
-    // before it, in a run of what precedes the graphics that those bytes carry on.
+    // start, but where a picture's edges hold something, its rows of tiles wrap where
+    // neighbouring columns differ most, which tells where columns left to right start. Else,
+    // where the graphics open with a blank margin (which saves nothing, so is not kept), their
+    // first column is where the margin starts (which a picture's own blank columns may carry
+    // on, so the wrap comes first). Tiles kept may also start a few bytes before it, in a run
+    // of what precedes the graphics that those bytes carry on.
     if (!font && byteColumns(c)) {
         const int64_t keptAt = winner.phase + int64_t(from) * c.tileBytes;
-        int64_t margin = marginBefore(bytes.data(), int64_t(bytes.size()), keptAt);
-        if (margin < 0) {
-            margin = marginAfterRun(bytes.data(), int64_t(bytes.size()), keptAt, c.tileBytes);
+        const int64_t length = int64_t(bytes.size());
+        int64_t firstColumn = -1;
+        if (c.layout.xDelta > 0) {
+            const int64_t wrap = columnWrap(
+                bytes.data() + keptAt, std::min(length - keptAt, kWrapBytes), c.layout.offset % 8);
+            if (wrap >= 0) firstColumn = keptAt + wrap;
         }
-        if (margin >= 0) {
+        if (firstColumn < 0) firstColumn = marginBefore(bytes.data(), length, keptAt);
+        if (firstColumn < 0)
+            firstColumn = marginAfterRun(bytes.data(), length, keptAt, c.tileBytes);
+        if (firstColumn >= 0) {
             const int64_t phase =
-                ((margin - firstColumnByte(c.layout)) % c.tileBytes + c.tileBytes) % c.tileBytes;
+                ((firstColumn - firstColumnByte(c.layout)) % c.tileBytes + c.tileBytes) %
+                c.tileBytes;
             if (phase != winner.phase) {
                 winner.phase = phase;
                 saved = savedAt(winner.phase);

@@ -5,6 +5,7 @@ set(QUORVANE_FINDER_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/blank_margin.cpp
   ${CMAKE_CURRENT_LIST_DIR}/block_signal.cpp
   ${CMAKE_CURRENT_LIST_DIR}/candidates.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/column_wrap.cpp
   ${CMAKE_CURRENT_LIST_DIR}/counting_bytes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/finder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/format_blanks.cpp

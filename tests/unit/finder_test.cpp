@@ -11,6 +11,7 @@
 #include "cli/find/adaptive_bits.h"
 #include "cli/find/bit_agreement.h"
 #include "cli/find/blank_margin.h"
+#include "cli/find/column_wrap.h"
 #include "cli/find/block_signal.h"
 #include "cli/find/candidates.h"
 #include "cli/find/counting_bytes.h"
@@ -938,6 +939,34 @@ TEST(BlankMargin, OpensGraphicsOnlyAfterOtherData) {
     for (int i = 84; i < 100; ++i) bytes[size_t(i)] = i % 2 ? 0x0F : 0x00;
     EXPECT_EQ(marginBefore(bytes.data(), int64_t(bytes.size()), 112), -1);
     EXPECT_EQ(marginBefore(bytes.data(), int64_t(bytes.size()), 0), -1);
+}
+
+// Rings that fill a picture of 8 x 5 tiles to its edges, a byte a column with the highest bit
+// at the top, read from any byte: the next row of tiles opens where neighbouring columns
+// differ most. With blank margins on both sides, or in noise, nothing stands out.
+TEST(ColumnWrap, OpensRowsOfTilesWhereTheEdgesMeet) {
+    std::vector<uint8_t> columns;
+    for (int ty = 0; ty < 5; ++ty) {
+        for (int x = 0; x < 64; ++x) {
+            uint8_t b = 0;
+            for (int y = 0; y < 8; ++y) {
+                const int dx = x - 80, dy = 8 * ty + y + 30;
+                b |= uint8_t(((dx * dx + dy * dy) / 1000 % 2) << (7 - y));
+            }
+            columns.push_back(b);
+        }
+    }
+    for (const int64_t at : {0, 5, 19, 63}) {
+        EXPECT_EQ(columnWrap(columns.data() + at, int64_t(columns.size()) - at, 7), (64 - at) % 64)
+            << "from byte " << at;
+    }
+    std::vector<uint8_t> framed = columns;
+    for (size_t i = 0; i < framed.size(); ++i) {
+        if (i % 64 < 6 || i % 64 >= 58) framed[i] = 0;
+    }
+    EXPECT_EQ(columnWrap(framed.data(), int64_t(framed.size()), 7), -1);
+    const std::vector<uint8_t> noise = randomBytes(320, 4);
+    EXPECT_EQ(columnWrap(noise.data(), int64_t(noise.size()), 7), -1);
 }
 
 // Records padded with zeros before a picture's blank margin: tiles kept from a byte of the

@@ -91,6 +91,9 @@ constexpr double kApartSeams = 0.6;
 // Rows of at least this many planes, a byte each, start at the plane the coherence of the
 // planes tells (below); with fewer, the trials at every phase tell it well enough.
 constexpr int kOrderedPlanes = 5;
+// Planes one after the other that may be followed by a picture's lowest planes, of noise, at
+// least (fewer planes are a format's own: 32 levels and less).
+constexpr int kNoisyPlanes = 6;
 constexpr double kStrokeTrust = 0.4;
 constexpr int64_t kStrokeBytes = 8192;  // bytes the strokes are followed over, at most
 // Strokes (beyond chance) so weak that a run is no font, and a reading no picture.
@@ -962,6 +965,17 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
             if (further && further->distanceBytes == split.distanceBytes &&
                 further->planes > split.planes) {
                 split.planes = further->planes;
+            }
+            // Six or seven planes that end the run and are followed by noise up to eight: the
+            // lowest planes of a picture of 256 levels.
+            if (split.planes >= kNoisyPlanes && split.planes < 8) {
+                int64_t noisy = split.planes;
+                while (
+                    noisy < 8 && (noisy + 1) * split.distanceBytes <= int64_t(planes.size()) &&
+                    noisePlane(planes.data() + noisy * split.distanceBytes, split.distanceBytes)) {
+                    ++noisy;
+                }
+                if (noisy == 8) split.planes = 8;
             }
         }
         readPlanes(split.planes);

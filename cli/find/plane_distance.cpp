@@ -1,6 +1,7 @@
 #include "cli/find/plane_distance.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -237,4 +238,21 @@ std::optional<TilePlanes> tilePlanesOf(const uint8_t* bytes, int64_t length) {
         }
     }
     return clearest >= kClearTilePlanes ? best : std::nullopt;
+}
+
+bool noisePlane(const uint8_t* bytes, int64_t length) {
+    constexpr double kNoiseBits = 7.0;  // of entropy a byte, of at most 8
+    constexpr double kEven = 0.05;      // how far the share of ones may lie from a half
+    if (length < kNoisePlaneBytes) return false;
+    std::array<int64_t, 256> counts{};
+    int64_t ones = 0;
+    for (int64_t i = 0; i < length; ++i) {
+        ++counts[bytes[i]];
+        ones += std::popcount(unsigned(bytes[i]));
+    }
+    double bits = 0;
+    for (const int64_t c : counts) {
+        if (c > 0) bits -= double(c) / double(length) * std::log2(double(c) / double(length));
+    }
+    return bits >= kNoiseBits && std::abs(double(ones) / double(8 * length) - 0.5) <= kEven;
 }

@@ -42,3 +42,9 @@ struct TilePlanes {
 // tile shares its edges with the next more where that is the same place's next plane than
 // where it is the next place's first plane.
 std::optional<TilePlanes> tilePlanesOf(const uint8_t* bytes, int64_t length);
+
+// Whether a plane's bytes are noise, as the lowest planes of a picture of many levels are:
+// their values spread nearly evenly over all 256, half their bits set. They share no edges
+// with the planes above, and look cold to the first pass. Code and tables do not spread so.
+constexpr int64_t kNoisePlaneBytes = 256;  // fewer bytes cannot spread so
+bool noisePlane(const uint8_t* bytes, int64_t length);

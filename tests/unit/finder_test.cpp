@@ -1193,6 +1193,20 @@ TEST(PlaneSplit, ReadsBandsOfOnePictureAsOnePlane) {
 
 // Each tile shares its edges with the next more where that is its place's next plane than
 // where it is the next place's first: so are planes a tile apart counted, and where they start.
+// The lowest planes of a picture of 256 levels are noise; code, text and a picture's own
+// planes are not, and a few bytes cannot tell.
+TEST(PlaneSplit, TellsNoisePlanesFromOtherBytes) {
+    const std::vector<uint8_t> noise = randomBytes(320, 9);
+    EXPECT_TRUE(noisePlane(noise.data(), int64_t(noise.size())));
+    EXPECT_FALSE(noisePlane(noise.data(), 200));
+    std::vector<uint8_t> text = noise;
+    for (uint8_t& b : text) b = uint8_t(0x20 + b % 0x5F);
+    EXPECT_FALSE(noisePlane(text.data(), int64_t(text.size())));
+    std::vector<uint8_t> sparse = noise;  // a plane of a picture: ink on a blank ground
+    for (size_t i = 0; i < sparse.size(); i += 2) sparse[i] = 0;
+    EXPECT_FALSE(noisePlane(sparse.data(), int64_t(sparse.size())));
+}
+
 TEST(PlaneSplit, FindsPlanesATileApartAndTheFirst) {
     for (uint32_t seed : {1, 2, 3}) {
         const std::vector<uint8_t> tiles = smoothFourPlanes(seed);

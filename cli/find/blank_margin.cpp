@@ -21,6 +21,20 @@ int64_t marginBefore(const uint8_t* bytes, int64_t length, int64_t at) {
     return values >= kOtherBytes / 2 ? first : -1;
 }
 
+int64_t firstMarginBefore(const uint8_t* bytes, int64_t length, int64_t until) {
+    until = std::min(until, length);
+    for (int64_t at = 0; at < until;) {
+        int64_t end = at + 1;
+        while (end < until && bytes[end] == bytes[at]) ++end;
+        if (end - at >= kMarginBytes) {
+            const int64_t margin = marginBefore(bytes, length, end);
+            if (margin >= 0) return margin;
+        }
+        at = end;
+    }
+    return -1;
+}
+
 int64_t marginAfterRun(const uint8_t* bytes, int64_t length, int64_t at, int64_t within) {
     if (at <= 0 || at >= length) return -1;
     const uint8_t before = bytes[at - 1];

@@ -8,6 +8,11 @@
 // show where they start only so.
 int64_t marginBefore(const uint8_t* bytes, int64_t length, int64_t at);
 
+// The first of bytes[0..until) that opens a blank margin as marginBefore tells it: graphics
+// whose first columns of ink save too little to be kept open at the first such margin before
+// what is kept. -1 where there is none.
+int64_t firstMarginBefore(const uint8_t* bytes, int64_t length, int64_t until);
+
 // The first byte of a blank margin (8 bytes or more of one value) that opens graphics a few
 // bytes after bytes[at], where those bytes carry on the run of one value that ends at bytes[at]
 // (the data before the graphics, which the tiles kept start inside), if it starts within

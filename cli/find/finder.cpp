@@ -382,6 +382,19 @@ bool byteColumns(const Candidate& c) {
            std::abs(c.layout.yDelta) == 1 && c.layout.bitplanes == 1;
 }
 
+// The layout of the search that reads the tiles of rows of a byte (one bit a pixel, 8 x 8)
+// transposed: a byte a column, left to right, the bit at the top that was leftmost.
+const Candidate* columnsTransposed(const Candidate& c) {
+    if (!byteRows8(c) || c.layout.bitplanes != 1) return nullptr;
+    for (const Candidate& m : searchCandidates()) {
+        if (byteColumns(m) && m.tileBytes == c.tileBytes && m.layout.xDelta == 8 &&
+            m.layout.yDelta == c.layout.xDelta && firstColumnByte(m.layout) == 0) {
+            return &m;
+        }
+    }
+    return nullptr;
+}
+
 // The layout of the search that reads the tiles of a byte-a-column layout mirrored: left to
 // right (the columns the other way along the row) or top to bottom (the other bit at the top).
 const Candidate* columnsMirrored(const Candidate& c, bool leftToRight) {
@@ -508,10 +521,12 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     // A byte a column and its mirror left to right read alike but for their seams, which
     // the trials do not see (and their priors decide): the mirror of each is tried too, at
     // the start within a tile that reads it best. Columns stored right to left run on from
-    // tile to tile only where the tiles start, so each start reads them otherwise.
+    // tile to tile only where the tiles start, so each start reads them otherwise. So do rows
+    // of a byte and their transpose, a byte a column, which the priors put after them.
     for (size_t i = 0, readings = best.size(); i < readings; ++i) {
         const auto [c, phase] = best[i];
-        const Candidate* mirrored = byteColumns(*c) ? columnsMirrored(*c, true) : nullptr;
+        const Candidate* mirrored =
+            byteColumns(*c) ? columnsMirrored(*c, true) : columnsTransposed(*c);
         if (!mirrored) continue;
         std::vector<std::pair<const Candidate*, int64_t>> starts;
         for (int64_t k = 0; k < c->tileBytes; ++k) starts.push_back({mirrored, k});
@@ -1053,8 +1068,10 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     // neighbouring columns differ most, which tells where columns left to right start. Else,
     // where the graphics open with a blank margin (which saves nothing, so is not kept), their
     // first column is where the margin starts (which a picture's own blank columns may carry
-    // on, so the wrap comes first). Tiles kept may also start a few bytes before it, in a run
-    // of what precedes the graphics that those bytes carry on.
+    // on, so the wrap comes first). A picture's margin may hold a few columns of ink, which
+    // save too little to be kept: then its first column is where the first margin in the run
+    // before the kept stretch starts. Tiles kept may also start a few bytes before a margin,
+    // in a run of what precedes the graphics that those bytes carry on.
     if (!font && byteColumns(c)) {
         const int64_t keptAt = winner.phase + int64_t(from) * c.tileBytes;
         const int64_t length = int64_t(bytes.size());
@@ -1065,6 +1082,9 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
             if (wrap >= 0) firstColumn = keptAt + wrap;
         }
         if (firstColumn < 0) firstColumn = marginBefore(bytes.data(), length, keptAt);
+        if (firstColumn < 0 && c.layout.xDelta > 0) {
+            firstColumn = firstMarginBefore(bytes.data(), length, keptAt);
+        }
         if (firstColumn < 0)
             firstColumn = marginAfterRun(bytes.data(), length, keptAt, c.tileBytes);
         if (firstColumn >= 0) {

@@ -63,6 +63,8 @@ constexpr int kManyLevelPlanes = 5;
 // Readings within this much of the best one's score (bits per bit) whose seams are better by
 // this much (as a share, as kSeamTrust) replace it.
 constexpr double kMirrorGap = 0.03;
+// How much a byte's rows must explain the first bytes tried for their transpose to be tried.
+constexpr double kTransposedScore = 0.2;
 constexpr double kMirrorSeams = 0.4;
 // Or by this much, where the mirror also explains the run better: only the layouts' priors put
 // the best one first.
@@ -523,10 +525,20 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     // the start within a tile that reads it best. Columns stored right to left run on from
     // tile to tile only where the tiles start, so each start reads them otherwise. So do rows
     // of a byte and their transpose, a byte a column, which the priors put after them.
+    // The transpose is tried once, for the leading rows, and where they explain the run well
+    // enough to be a picture's: it costs a trial on many tiles.
+    bool transposed = false;
     for (size_t i = 0, readings = best.size(); i < readings; ++i) {
         const auto [c, phase] = best[i];
-        const Candidate* mirrored =
-            byteColumns(*c) ? columnsMirrored(*c, true) : columnsTransposed(*c);
+        const Candidate* mirrored = byteColumns(*c) ? columnsMirrored(*c, true) : nullptr;
+        if (!mirrored && !transposed && columnsTransposed(*c)) {
+            const auto finalist = std::find_if(finalists.begin(), finalists.end(),
+                                               [&](const Trial& f) { return f.candidate == c; });
+            transposed = true;
+            if (finalist != finalists.end() && finalist->score >= kTransposedScore) {
+                mirrored = columnsTransposed(*c);
+            }
+        }
         if (!mirrored) continue;
         std::vector<std::pair<const Candidate*, int64_t>> starts;
         for (int64_t k = 0; k < c->tileBytes; ++k) starts.push_back({mirrored, k});

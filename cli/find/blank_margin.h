@@ -14,7 +14,7 @@ int64_t marginBefore(const uint8_t* bytes, int64_t length, int64_t at);
 int64_t firstMarginBefore(const uint8_t* bytes, int64_t length, int64_t until);
 
 // The first byte of a blank margin (8 bytes or more of one value) that opens graphics a few
-// bytes after bytes[at], where those bytes carry on the run of one value that ends at bytes[at]
-// (the data before the graphics, which the tiles kept start inside), if it starts within
-// `within` bytes of `at`; -1 where there is none.
+// bytes after bytes[at], where the bytes from bytes[at] on carry on the run of one value that
+// ends right before it (the data before the graphics, which the tiles kept start inside), if
+// it starts within `within` bytes of `at`; -1 where there is none.
 int64_t marginAfterRun(const uint8_t* bytes, int64_t length, int64_t at, int64_t within);

@@ -63,12 +63,13 @@ constexpr int kManyLevelPlanes = 5;
 // Readings within this much of the best one's score (bits per bit) whose seams are better by
 // this much (as a share, as kSeamTrust) replace it.
 constexpr double kMirrorGap = 0.03;
-// How much a byte's rows must explain the first bytes tried for their transpose to be tried.
-constexpr double kTransposedScore = 0.2;
 constexpr double kMirrorSeams = 0.4;
 // Or by this much, where the mirror also explains the run better: only the layouts' priors put
 // the best one first.
 constexpr double kBetterSeams = 0.3;
+// How much a byte's rows must explain the first bytes tried for their transpose, a byte a
+// column, to be tried too (bits a bit).
+constexpr double kTransposedScore = 0.2;
 // Or by this much, where the mirror's tiles also continue the tiles below them clearly better
 // (by kBelowSeams, as a correlation): a transposed picture's tiles meet their neighbours at
 // rows that were columns, and rarely continue them either way.

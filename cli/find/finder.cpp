@@ -533,8 +533,10 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         const auto [c, phase] = best[i];
         const Candidate* mirrored = byteColumns(*c) ? columnsMirrored(*c, true) : nullptr;
         if (!mirrored && !transposed && columnsTransposed(*c)) {
-            const auto finalist = std::find_if(finalists.begin(), finalists.end(),
-                                               [&](const Trial& f) { return f.candidate == c; });
+            const Candidate* rows = c;  // a structured binding, which lambdas cannot capture
+            const auto finalist =
+                std::find_if(finalists.begin(), finalists.end(),
+                             [rows](const Trial& f) { return f.candidate == rows; });
             transposed = true;
             if (finalist != finalists.end() && finalist->score >= kTransposedScore) {
                 mirrored = columnsTransposed(*c);

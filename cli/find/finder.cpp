@@ -1077,7 +1077,15 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     // it saves nothing, or costs). A run longer than was read keeps its end.
     const Candidate& c = *winner.candidate;
     std::vector<float> saved = savedByBest ? std::move(*savedByBest) : savedAt(winner.phase);
-    auto [from, to] = mostSaving(saved);
+    size_t from = 0, to = 0;
+    std::tie(from, to) = mostSaving(saved);
+    // Tiles that start at another phase keep another stretch.
+    auto keepFrom = [&](int64_t phase) {
+        if (phase == winner.phase) return;
+        winner.phase = phase;
+        saved = savedAt(winner.phase);
+        std::tie(from, to) = mostSaving(saved);
+    };
     // Columns a byte each continue each other across their tiles' seams as well wherever tiles
     // start, but where a picture's edges hold something, its rows of tiles wrap where
     // neighbouring columns differ most, which tells where columns left to right start. Else,
@@ -1106,11 +1114,7 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
             const int64_t phase =
                 ((firstColumn - firstColumnByte(c.layout)) % c.tileBytes + c.tileBytes) %
                 c.tileBytes;
-            if (phase != winner.phase) {
-                winner.phase = phase;
-                saved = savedAt(winner.phase);
-                std::tie(from, to) = mostSaving(saved);
-            }
+            keepFrom(phase);
         }
     }
     // Tiles were placed on the run's middle, which may lie outside graphics that fill only part
@@ -1125,12 +1129,7 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
         const int64_t placedFrom = placedOn.bytes - bytes.data();
         if (placedFrom < first || placedFrom + placedOn.tiles * c.tileBytes > last) {
             seamStretch = {first, last};
-            const int64_t placed = placeTiles(winner).phase;
-            if (placed != winner.phase) {
-                winner.phase = placed;
-                saved = savedAt(winner.phase);
-                std::tie(from, to) = mostSaving(saved);
-            }
+            keepFrom(placeTiles(winner).phase);
         }
     }
     const int64_t keptFrom = winner.phase + int64_t(from) * c.tileBytes;

@@ -1268,24 +1268,57 @@ std::vector<Find> scanSource(const FinderOptions& options, WorkPool& pool, const
         };
         // A run can break where it looks cold for a while (a stretch of blank glyphs, say):
         // neighbours that read the same way are judged again as one, so that their tiles
-        // are placed from one start.
-        std::vector<Region> joined;
-        std::vector<size_t> first;  // the find each joined run replaces
-        for (size_t i = 0; i + 1 < found.size(); ++i) {
-            size_t j = i;
-            while (j + 1 < found.size() && !layoutOf(j).empty() && layoutOf(j + 1) == layoutOf(j) &&
-                   regions[j + 1].start - regions[j].end <= joinGap(found[j].front())) {
-                ++j;
+        // are placed from one start. Runs joined across more than kJoinBytes (as tiles) that
+        // together read otherwise (the middle judged may be the cold stretch) are joined only
+        // within kJoinBytes instead.
+        struct Joined {
+            size_t first, last;  // the runs joined
+            bool far;            // across more than kJoinBytes somewhere
+        };
+        auto joinRuns = [&](size_t from, size_t to, bool far) {
+            std::vector<Joined> joins;
+            for (size_t i = from; i + 1 < to; ++i) {
+                size_t j = i;
+                bool farther = false;
+                while (j + 1 < to && !layoutOf(j).empty() && layoutOf(j + 1) == layoutOf(j)) {
+                    const int64_t gap = regions[j + 1].start - regions[j].end;
+                    if (gap > (far ? joinGap(found[j].front()) : kJoinBytes)) break;
+                    farther = farther || gap > kJoinBytes;
+                    ++j;
+                }
+                if (j > i) joins.push_back({i, j, farther});
+                i = j;
             }
-            if (j == i) continue;
-            joined.push_back({regions[i].start, regions[j].end});
-            first.push_back(i);
-            for (size_t k = i + 1; k <= j; ++k) found[k].clear();
-            i = j;
-        }
-        pool.run(joined.size(), [&](size_t i) {
-            found[first[i]] = readingsOf(read, joined[i], options.minConfidence, &pool);
+            return joins;
+        };
+        const std::vector<Joined> joins = joinRuns(0, found.size(), true);
+        std::vector<std::vector<Find>> wholes(joins.size());
+        pool.run(joins.size(), [&](size_t k) {
+            wholes[k] =
+                readingsOf(read, {regions[joins[k].first].start, regions[joins[k].last].end},
+                           options.minConfidence, &pool);
         });
+        std::vector<Joined> nearer;  // joins read otherwise, joined again within kJoinBytes
+        for (size_t k = 0; k < joins.size(); ++k) {
+            const auto [i, j, farther] = joins[k];
+            if (farther && (wholes[k].empty() || wholes[k].front().layout != layoutOf(i))) {
+                const std::vector<Joined> again = joinRuns(i, j + 1, false);
+                nearer.insert(nearer.end(), again.begin(), again.end());
+                continue;
+            }
+            for (size_t m = i + 1; m <= j; ++m) found[m].clear();
+            found[i] = std::move(wholes[k]);
+        }
+        std::vector<std::vector<Find>> nearWholes(nearer.size());
+        pool.run(nearer.size(), [&](size_t k) {
+            nearWholes[k] =
+                readingsOf(read, {regions[nearer[k].first].start, regions[nearer[k].last].end},
+                           options.minConfidence, &pool);
+        });
+        for (size_t k = 0; k < nearer.size(); ++k) {
+            for (size_t m = nearer[k].first + 1; m <= nearer[k].last; ++m) found[m].clear();
+            found[nearer[k].first] = std::move(nearWholes[k]);
+        }
         // Planes followed past their run's end may take in the runs after it.
         for (size_t i = 0; i < found.size(); ++i) {
             if (found[i].empty()) continue;

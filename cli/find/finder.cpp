@@ -1273,52 +1273,51 @@ std::vector<Find> scanSource(const FinderOptions& options, WorkPool& pool, const
         // within kJoinBytes instead.
         struct Joined {
             size_t first, last;  // the runs joined
-            bool far;            // across more than kJoinBytes somewhere
+            bool farApart;       // across more than kJoinBytes somewhere
         };
         auto joinRuns = [&](size_t from, size_t to, bool far) {
             std::vector<Joined> joins;
             for (size_t i = from; i + 1 < to; ++i) {
                 size_t j = i;
-                bool farther = false;
+                bool farApart = false;
                 while (j + 1 < to && !layoutOf(j).empty() && layoutOf(j + 1) == layoutOf(j)) {
                     const int64_t gap = regions[j + 1].start - regions[j].end;
                     if (gap > (far ? joinGap(found[j].front()) : kJoinBytes)) break;
-                    farther = farther || gap > kJoinBytes;
+                    farApart = farApart || gap > kJoinBytes;
                     ++j;
                 }
-                if (j > i) joins.push_back({i, j, farther});
+                if (j > i) joins.push_back({i, j, farApart});
                 i = j;
             }
             return joins;
         };
+        auto judgeJoined = [&](const std::vector<Joined>& joins) {
+            std::vector<std::vector<Find>> wholes(joins.size());
+            pool.run(joins.size(), [&](size_t k) {
+                const Region whole = {regions[joins[k].first].start, regions[joins[k].last].end};
+                wholes[k] = readingsOf(read, whole, options.minConfidence, &pool);
+            });
+            return wholes;
+        };
+        auto take = [&](const Joined& join, std::vector<Find>& whole) {
+            for (size_t m = join.first + 1; m <= join.last; ++m) found[m].clear();
+            found[join.first] = std::move(whole);
+        };
         const std::vector<Joined> joins = joinRuns(0, found.size(), true);
-        std::vector<std::vector<Find>> wholes(joins.size());
-        pool.run(joins.size(), [&](size_t k) {
-            wholes[k] =
-                readingsOf(read, {regions[joins[k].first].start, regions[joins[k].last].end},
-                           options.minConfidence, &pool);
-        });
+        std::vector<std::vector<Find>> wholes = judgeJoined(joins);
         std::vector<Joined> nearer;  // joins read otherwise, joined again within kJoinBytes
         for (size_t k = 0; k < joins.size(); ++k) {
-            const auto [i, j, farther] = joins[k];
-            if (farther && (wholes[k].empty() || wholes[k].front().layout != layoutOf(i))) {
-                const std::vector<Joined> again = joinRuns(i, j + 1, false);
+            const Joined& join = joins[k];
+            if (join.farApart &&
+                (wholes[k].empty() || wholes[k].front().layout != layoutOf(join.first))) {
+                const std::vector<Joined> again = joinRuns(join.first, join.last + 1, false);
                 nearer.insert(nearer.end(), again.begin(), again.end());
-                continue;
+            } else {
+                take(join, wholes[k]);
             }
-            for (size_t m = i + 1; m <= j; ++m) found[m].clear();
-            found[i] = std::move(wholes[k]);
         }
-        std::vector<std::vector<Find>> nearWholes(nearer.size());
-        pool.run(nearer.size(), [&](size_t k) {
-            nearWholes[k] =
-                readingsOf(read, {regions[nearer[k].first].start, regions[nearer[k].last].end},
-                           options.minConfidence, &pool);
-        });
-        for (size_t k = 0; k < nearer.size(); ++k) {
-            for (size_t m = nearer[k].first + 1; m <= nearer[k].last; ++m) found[m].clear();
-            found[nearer[k].first] = std::move(nearWholes[k]);
-        }
+        std::vector<std::vector<Find>> nearWholes = judgeJoined(nearer);
+        for (size_t k = 0; k < nearer.size(); ++k) take(nearer[k], nearWholes[k]);
         // Planes followed past their run's end may take in the runs after it.
         for (size_t i = 0; i < found.size(); ++i) {
             if (found[i].empty()) continue;

@@ -532,14 +532,15 @@ std::vector<Find> readingsOf(const ReadAt& read, const Region& region, double mi
     for (size_t i = 0, readings = best.size(); i < readings; ++i) {
         const auto [c, phase] = best[i];
         const Candidate* mirrored = byteColumns(*c) ? columnsMirrored(*c, true) : nullptr;
-        if (!mirrored && !transposed && columnsTransposed(*c)) {
+        const Candidate* columns = mirrored || transposed ? nullptr : columnsTransposed(*c);
+        if (columns) {
             const Candidate* rows = c;  // a structured binding, which lambdas cannot capture
             const auto finalist =
                 std::find_if(finalists.begin(), finalists.end(),
                              [rows](const Trial& f) { return f.candidate == rows; });
             transposed = true;
             if (finalist != finalists.end() && finalist->score >= kTransposedScore) {
-                mirrored = columnsTransposed(*c);
+                mirrored = columns;
             }
         }
         if (!mirrored) continue;
